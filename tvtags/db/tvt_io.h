@@ -1,0 +1,57 @@
+#ifndef TVTAGS_DB_TVT_IO_H
+#define TVTAGS_DB_TVT_IO_H
+/* The storage engine of the binary tag database: open, lock, allocate,
+ * stage and flush a file's tags, remove a file, close.  It knows nothing of
+ * languages; the driver wires it to tag emission. */
+#include <stddef.h>
+#include <stdint.h>
+#include "../scan/tvt_tag.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define TVT_OPEN_WRITE 2
+
+#define TVT_ERR_OPEN    -1   /* cannot be opened */
+#define TVT_ERR_VERSION -2   /* a tag file of another version */
+#define TVT_ERR_NOTTAGS -3   /* not a tag file */
+
+#define TVT_KIND_FILENAME 1
+#define TVT_KIND_NAME     2
+#define TVT_KIND_TEXT     3
+
+typedef struct tvt_db_t tvt_db_t;
+
+/* Counters of the run, kept by the engine (and by the text sink). */
+typedef struct tvt_run_counts_t {
+    long rc_tags;        /* tags staged in this run */
+    int rc_file_xrefs;   /* cross-references of the current file */
+} tvt_run_counts_t;
+extern tvt_run_counts_t tvt_counts;
+
+tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err);
+void tvt_close(tvt_db_t *db);
+void tvt_set_path_prefix(tvt_db_t *db, const char *prefix);
+
+int tvt_begin_file(tvt_db_t *db, const char *name, uint32_t mtime);
+int tvt_add_tag(tvt_db_t *db, const tag_entry_t *entry);
+void tvt_end_file(tvt_db_t *db);
+int tvt_remove_file(tvt_db_t *db, const char *name);
+int tvt_file_at(tvt_db_t *db, int id, const char **name, uint32_t *mtime);
+int tvt_find_file(tvt_db_t *db, const char *name);
+int tvt_set_xref(tvt_db_t *db, int value);
+
+uint32_t tvt_alloc(tvt_db_t *db, int n);
+void tvt_free(tvt_db_t *db, uint32_t chunk, int size);
+uint32_t tvt_intern(tvt_db_t *db, int kind, const char *bytes, int len);
+const char *tvt_name_text(tvt_db_t *db, uint32_t ref);
+
+/* The file's bytes, for the reports. */
+const unsigned char *tvt_base(const tvt_db_t *db);
+size_t tvt_size(const tvt_db_t *db);
+
+#ifdef __cplusplus
+}
+#endif
+#endif
