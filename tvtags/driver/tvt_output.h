@@ -1,0 +1,34 @@
+#ifndef TVTAGS_DRIVER_TVT_OUTPUT_H
+#define TVTAGS_DRIVER_TVT_OUTPUT_H
+/* Text outputs and the reports on a binary database. */
+#include "scan/tvt_tag.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Text-mode tag sink: returns the entry's index (the parent handle). */
+int text_sink(int type, tag_rec_t *rec);
+/* Called when a file starts, so -noall searches only its entries. */
+void text_begin_file(void);
+/* Writes the collected entries to the tag file (or standard output with
+ * -x); exits 1 when the file cannot be opened. */
+void text_write(void);
+void text_free(void);
+
+enum { REPORT_LIST, REPORT_LOOKUP, REPORT_BITMAP };
+
+/* Each returns the process exit status. */
+int report_list(const char *tag_file, int mode, const char *symbol);
+int report_filelist(const char *tag_file);
+int report_info(const char *tag_file, int records);
+int report_freelist(const char *tag_file);
+int report_stats(const char *tag_file);
+
+/* n < 1: short form, exit 0; otherwise the long form, exit 1. */
+void usage(int n);
+
+#ifdef __cplusplus
+}
+#endif
+#endif
