@@ -5,6 +5,7 @@
  * inheritance lists. */
 #include <stdint.h>
 #include "wrenlib/list.h"
+#include "wrenlib/dstr.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -73,13 +74,17 @@ extern uint16_t tag_level;
 
 void tag_capture(tag_rec_t *rec, int what);
 int tag_add(int type, tag_rec_t *rec);
-int tag_add_text(int type, int parent, const char *type_prefix, const char *type_text, char *args);
+/* Emits the current record with a type text joined from type_prefix and
+ * type_text and the argument text from args (each may be null).  Afterwards
+ * args is freed and type_text emptied. */
+int tag_add_text(int type, int parent, dstr_t *type_prefix, dstr_t *type_text, dstr_t *args);
 int tag_xref(void);
 int tag_xref_rec(void);
 void tag_trace(int type, tag_rec_t *rec, const char *src_file, int src_line);
 void tag_level_up(void);
 void tag_level_down(void);
 void tag_reset(void);          /* clears the record and the level; lex_init calls it */
+const char *tag_type_name(int type); /* "?" out of range */
 
 void inh_push(void);
 void inh_add(const char *name);
