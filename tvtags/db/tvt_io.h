@@ -47,9 +47,22 @@ void tvt_free(tvt_db_t *db, uint32_t chunk, int size);
 uint32_t tvt_intern(tvt_db_t *db, int kind, const char *bytes, int len);
 const char *tvt_name_text(tvt_db_t *db, uint32_t ref);
 
-/* The file's bytes, for the reports. */
+/* The file's bytes, for the reports.  Pointers into them (and the names
+ * tvt_file_at and tvt_name_text return) stay good until the next call that
+ * may grow the file. */
 const unsigned char *tvt_base(const tvt_db_t *db);
 size_t tvt_size(const tvt_db_t *db);
+
+/* 1 when the database was opened for writing. */
+int tvt_is_writable(const tvt_db_t *db);
+
+/* Largest size the file may grow to (0: no limit besides the 4 GiB that
+ * 32-bit references can address).  Growth past it fails as a full disk
+ * would: the run stops with status 1 and the file is left valid. */
+void tvt_set_size_limit(tvt_db_t *db, uint64_t bytes);
+
+/* tvt_add_tag in the shape of tag emission's database sink. */
+int tvt_tag_sink(void *db, const tag_entry_t *entry);
 
 #ifdef __cplusplus
 }

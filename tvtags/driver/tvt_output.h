@@ -1,6 +1,7 @@
 #ifndef TVTAGS_DRIVER_TVT_OUTPUT_H
 #define TVTAGS_DRIVER_TVT_OUTPUT_H
 /* Text outputs and the reports on a binary database. */
+#include <stdio.h>
 #include "scan/tvt_tag.h"
 
 #ifdef __cplusplus
@@ -27,6 +28,9 @@ int report_stats(const char *tag_file);
 
 /* n < 1: short form, exit 0; otherwise the long form, exit 1. */
 void usage(int n);
+/* The usage text without exiting; long_form adds the formats, the
+ * extension map and the tag types. */
+void usage_print(FILE *out, int long_form);
 
 #ifdef __cplusplus
 }

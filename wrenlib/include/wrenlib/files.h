@@ -86,9 +86,22 @@ char *tilde_expand(const char *name);
 int wl_stat(const char *name, wl_stat_t *st);
 
 typedef struct wl_dir_t wl_dir_t;
-wl_dir_t *wl_opendir(const char *name);      /* null name means "." */
+wl_dir_t *wl_opendir(const char *name);      /* null or empty name means "." */
 const char *wl_readdir(wl_dir_t *d);         /* null at the end */
 void wl_closedir(wl_dir_t *d);
+
+/* What the listing itself tells about the entry last returned by
+ * wl_readdir, without another system call where the platform allows. */
+#define WL_DT_UNKNOWN 0  /* ask wl_readdir_stat */
+#define WL_DT_FILE    1
+#define WL_DT_DIR     2
+#define WL_DT_LINK    3  /* a symbolic link or reparse point; not followed by walks */
+#define WL_DT_OTHER   4
+int wl_readdir_type(wl_dir_t *d);
+/* File status of the entry last returned (links followed): 0, or -1.  On
+ * Windows it comes from the listing; on POSIX it costs one call relative to
+ * the open directory. */
+int wl_readdir_stat(wl_dir_t *d, wl_stat_t *st);
 
 /* The current directory as a new string. */
 char *wl_getcwd(void);

@@ -28,6 +28,9 @@ int mmap_file_probe(mmap_file_t *f, size_t size);
 int mmap_is_mapped(mmap_file_t *f);
 /* Flushes a mapped writable file's pages to the file (no-op in copy mode). */
 int mmap_file_sync(mmap_file_t *f);
+/* Forgets the TV_MMAP_ENABLE setting read on first use, so that the next
+ * open reads it again. */
+void mmap_file_reset(void);
 
 #ifdef __cplusplus
 }

@@ -6,7 +6,8 @@
 extern "C" {
 #endif
 
-/* Stable in-place sort of count records of width bytes.  Sorts do not nest. */
+/* Stable in-place sort of count records of width bytes.  The comparison
+ * function is kept in a process global for the length of the sort. */
 void merge_sort(void *base, int count, int width, int (*compare)(const void *, const void *));
 
 #ifdef __cplusplus

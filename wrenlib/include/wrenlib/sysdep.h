@@ -15,8 +15,9 @@ void wl_sleep_ms(int ms);
 int64_t wl_time_now(void);          /* seconds since 1970 */
 
 /* Advisory whole-file locks on an open descriptor (flock on POSIX,
- * LockFileEx on Windows).  Return 0 on success, -1 when the lock is held
- * elsewhere (non-blocking) or on error. */
+ * LockFileEx on Windows, where fd is a file HANDLE as in mmap_file_t).
+ * Return 0 on success, -1 when the lock is held elsewhere (non-blocking)
+ * or on error.  They never stop reading or writing the file. */
 int wl_lock_file(intptr_t fd, int exclusive, int wait);
 int wl_unlock_file(intptr_t fd);
 

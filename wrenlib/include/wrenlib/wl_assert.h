@@ -7,6 +7,9 @@
 extern "C" {
 #endif
 
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noreturn))
+#endif
 void wl_assert_fail(const char *expr, const char *file, int line);
 
 #ifdef __cplusplus

@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Measures tvtags side by side with the peer tools on real trees.
+
+Run bench/prepare.sh once first.  Usage:
+    bench/compare.py [--tvtags PATH] [--workload kernel|quarter|half|include] [--repeat N]
+
+Every figure is wall time (best of N) and peak resident memory, with its
+ratio to the best peer measured in the same run.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CACHE = os.environ.get("TV_BENCH_CACHE", os.path.join(HERE, "cache"))
+KERNEL = os.path.join(CACHE, "linux-source-6.1")
+
+
+def run(cmd, cwd, env=None):
+    """Runs cmd; returns (seconds, peak resident memory of the child in MB)."""
+    t0 = time.monotonic()
+    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    _, status, ru = os.wait4(p.pid, 0)
+    dt = time.monotonic() - t0
+    if os.WEXITSTATUS(status) != 0:
+        print("  (exit %d: %s)" % (os.WEXITSTATUS(status), " ".join(cmd)), file=sys.stderr)
+    return dt, ru.ru_maxrss / 1024.0
+
+
+def best(cmd, cwd, repeat, prepare=None):
+    results = []
+    for _ in range(repeat):
+        if prepare:
+            prepare()
+        results.append(run(cmd, cwd))
+    return min(r[0] for r in results), max(r[1] for r in results)
+
+
+def report(title, ours, peers):
+    print("\n== %s" % title)
+    for name, (t, m) in peers.items():
+        print("  %-34s %8.2f s %8.0f MB" % (name, t, m))
+    if ours:
+        name, (t, m) = ours
+        print("  %-34s %8.2f s %8.0f MB" % (name, t, m))
+        if peers:
+            bt = min(p[0] for p in peers.values())
+            bm = min(p[1] for p in peers.values())
+            print("  ratio to the best peer: time %.3f, memory %.3f" % (t / bt, m / bm))
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--tvtags", default=os.path.join(HERE, "..", "build", "release", "tvtags", "tvtags"))
+    ap.add_argument("--workload", default="kernel", choices=["kernel", "quarter", "half", "include"])
+    ap.add_argument("--repeat", type=int, default=1)
+    ap.add_argument("--no-peers", action="store_true")
+    a = ap.parse_args()
+    tv = os.path.abspath(a.tvtags)
+
+    if a.workload == "include":
+        root = "/usr/include"
+        lst = os.path.join(CACHE, "include.list")
+        with open(lst, "w") as f:
+            for d, _, files in os.walk(root):
+                for n in sorted(files):
+                    if n.endswith((".h", ".c", ".hpp")) or "." not in n:
+                        f.write(os.path.relpath(os.path.join(d, n), root) + "\n")
+    else:
+        root = KERNEL
+        lst = os.path.join(CACHE, {"kernel": "kernel-c.list", "quarter": "kernel-c.quarter.list",
+                                   "half": "kernel-c.half.list"}[a.workload])
+    out = tempfile.mkdtemp(prefix="tvbench-")
+    n = sum(1 for _ in open(lst))
+    print("workload %s: %d files under %s" % (a.workload, n, root))
+
+    def rm(*names):
+        def f():
+            for x in names:
+                p = os.path.join(out, x)
+                if os.path.isdir(p):
+                    shutil.rmtree(p)
+                elif os.path.exists(p):
+                    os.remove(p)
+        return f
+
+    peers_full, peers_text = {}, {}
+    if not a.no_peers:
+        peers_text["ctags-universal (sorted)"] = best(
+            ["ctags-universal", "-L", lst, "-f", os.path.join(out, "u.tags")], root, a.repeat)
+        peers_text["ctags-universal --sort=no"] = best(
+            ["ctags-universal", "--sort=no", "-L", lst, "-f", os.path.join(out, "u.tags")], root, a.repeat)
+        peers_text["ctags-exuberant"] = best(
+            ["ctags-exuberant", "-L", lst, "-f", os.path.join(out, "e.tags")], root, a.repeat)
+        gdir = os.path.join(out, "gtags")
+        os.makedirs(gdir, exist_ok=True)
+        peers_full["gtags"] = best(["gtags", "-f", lst, gdir], root, a.repeat, rm("gtags"))
+        peers_full.update(peers_text)
+
+    db = os.path.join(out, "tv.tags")
+    ours = best([tv, "-q", "-o", db, "-I", lst], root, a.repeat, rm("tv.tags"))
+    report("full scan into a new database", ("tvtags (binary)", ours), peers_full)
+
+    ours_text = best([tv, "-q", "-ctags", "-text", "-o", os.path.join(out, "tv.ctags"), "-I", lst], root, a.repeat)
+    report("ctags text file", ("tvtags -ctags -text", ours_text), peers_text)
+
+    peers_inc = {}
+    env = dict(os.environ, GTAGSROOT=root, GTAGSDBPATH=os.path.join(out, "gtags"))
+    if not a.no_peers:
+        # GNU Global updates its database in place.
+        subprocess.run(["gtags", "-f", lst, env["GTAGSDBPATH"]], cwd=root,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        peers_inc = {"global -u (nothing changed)": run(["global", "-u"], root, env)}
+    second = best([tv, "-q", "-o", db, "-I", lst], root, a.repeat)
+    report("second run, nothing changed", ("tvtags", second), peers_inc)
+
+    first = os.path.join(root, open(lst).readline().strip())
+    os.utime(first, None)
+    touched = run([tv, "-q", "-o", db, "-I", lst], root)
+    peers_touch = {}
+    if not a.no_peers:
+        os.utime(first, None)
+        peers_touch = {"global -u (one touched file)": run(["global", "-u"], root, env)}
+    report("after touching one file", ("tvtags", touched), peers_touch)
+
+    os.utime(first, None)
+    one = run([tv, "-q", "-noprune", "-o", db, first], root)
+    peers_one = {}
+    if not a.no_peers:
+        os.utime(first, None)
+        peers_one = {"global --single-update": run(["global", "--single-update", first], root, env)}
+    report("one file named on the command line (-noprune)", ("tvtags", one), peers_one)
+    shutil.rmtree(out, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

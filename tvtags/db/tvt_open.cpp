@@ -1,0 +1,317 @@
+// Opening and closing a tag file: the crash marker, the OS lock and the
+// in-use flag, the start of a new or unusable file, the database name, and
+// the indexes the engine keeps beside an open file.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "wrenlib/files.h"
+#include "wrenlib/fmt.h"
+#include "wrenlib/sysdep.h"
+#include "tvt_db.h"
+
+namespace {
+
+constexpr const char *kMarkerName = "tag-state";
+constexpr size_t kMarkerLine = 1024;
+
+std::string marker_path()
+{
+    const char *cfg = getenv("TVCONFIG");
+    if (cfg == nullptr || *cfg == 0)
+        return kMarkerName;
+    std::string p = cfg;
+    if (!WL_IS_SEP(p.back()))
+        p += '/';
+    return p + kMarkerName;
+}
+
+// True when the marker's first line is exactly the tag file's name.
+bool marker_names(const std::string &marker, const char *name)
+{
+    FILE *fp = fopen(marker.c_str(), "rb");
+    if (fp == nullptr)
+        return false;
+    char buf[kMarkerLine + 1];
+    size_t n = fread(buf, 1, kMarkerLine, fp);
+    fclose(fp);
+    buf[n] = 0;
+    char *nl = strchr(buf, '\n');
+    if (nl != nullptr)
+        *nl = 0;
+    return strcmp(buf, name) == 0;
+}
+
+void write_marker(tvt_db_t *db)
+{
+    FILE *fp = fopen(db->d_marker.c_str(), "wb");
+    if (fp == nullptr)
+        return;
+    fwrite(db->d_path.data(), 1, db->d_path.size(), fp);
+    fclose(fp);
+    db->d_marker_written = true;
+}
+
+void remove_marker(tvt_db_t *db)
+{
+    if (db->d_marker_written && marker_names(db->d_marker, db->d_path.c_str()))
+        remove(db->d_marker.c_str());
+    db->d_marker_written = false;
+}
+
+int tag_timeout()
+{
+    const char *v = getenv("TV_TAG_TIMEOUT");
+    return v != nullptr ? atoi(v) : 1;
+}
+
+bool valid_header(const tvt_db_t *db)
+{
+    return db_size(db) >= TAG_HEADER_SIZE && db_get32(db, TH_MAGIC) == TAG_MAGIC &&
+           db_get32(db, TH_VERSION) == TAG_VERSION;
+}
+
+// A valid file whose in-use flag is set.  A live writer would hold the OS
+// lock we now have, so the flag is stale; the wait is bounded all the same.
+void inuse_wait(tvt_db_t *db, bool *announced)
+{
+    int limit = tag_timeout();
+    for (int i = 0; i < limit; i++) {
+        if (!(db_get32(db, TH_FLAGS) & TH_FLAG_INUSE))
+            break;
+        wl_sleep_ms(1000);
+        if (i == 2 && !*announced) {
+            db_print_locked(db->d_path.c_str());
+            *announced = true;
+        }
+    }
+}
+
+// A new, unusable or damaged file becomes an empty database.  The magic goes
+// in last, so that a run killed half-way leaves no tag file behind.
+bool initialise(tvt_db_t *db)
+{
+    memset(db_at(db, 0), 0, db_size(db));
+    db_clear_indexes(db);
+    for (auto &list : db->d_free)
+        list.clear();
+    db_put32(db, TH_TOP, TAG_HEADER_SIZE);
+    uint32_t table = db_alloc(db, TYPE_STAT_COUNT * TYPE_STAT_SIZE);
+    if (table == 0)
+        return false;
+    memset(db_at(db, table), 0, TYPE_STAT_COUNT * TYPE_STAT_SIZE);
+    db_put16(db, TH_TYPE_COUNT, TYPE_STAT_COUNT);
+    db_put32(db, TH_TYPE_STATS, table);
+    db_put32(db, TH_VERSION, TAG_VERSION);
+    db_put32(db, TH_MAGIC, TAG_MAGIC);
+    return true;
+}
+
+bool header_sane(const tvt_db_t *db)
+{
+    uint32_t top = db_get32(db, TH_TOP);
+    if (top < TAG_HEADER_SIZE || top > db_size(db))
+        return false;
+    uint32_t table = db_get32(db, TH_TYPE_STATS);
+    return db_get16(db, TH_TYPE_COUNT) == TYPE_STAT_COUNT && table >= TAG_HEADER_SIZE + CHUNK_HDR &&
+           (uint64_t) table + TYPE_STAT_COUNT * TYPE_STAT_SIZE <= top;
+}
+
+bool load_indexes(tvt_db_t *db)
+{
+    db_clear_indexes(db);
+    if (!db->d_writable) {
+        db_load_file_table(db);   // a reader takes what it can of a damaged table
+        return true;
+    }
+    return header_sane(db) && db_load_file_table(db) && db_load_blocks(db) && db_load_free_lists(db);
+}
+
+const char *stored_name(const tvt_db_t *db, uint32_t block)
+{
+    uint32_t ref = db_get32(db, block + 4);
+    if (ref < NAME_REF_MIN || !db_text_ok(db, ref))
+        return nullptr;
+    return (const char *) db_at(db, ref);
+}
+
+void store_db_name(tvt_db_t *db, const char *name)
+{
+    uint32_t block = db_get32(db, TH_NAME_BLOCK);
+    if (block == 0) {
+        block = db_alloc(db, NAME_BLOCK_SIZE);
+        if (block == 0)
+            db_growth_failed(db, NAME_BLOCK_SIZE + CHUNK_HDR);
+        memset(db_at(db, block), 0, NAME_BLOCK_SIZE);
+        db_put32(db, block, NAME_BLOCK_SIZE);
+        db_put32(db, TH_NAME_BLOCK, block);
+    }
+    const char *old = stored_name(db, block);
+    if (old != nullptr && strcmp(old, name) == 0)
+        return;
+    // A changed name replaces the old text instead of leaving it behind.
+    db_free_payload(db, db_get32(db, block + 4));
+    db_put32(db, block + 4, 0);
+    size_t len = strnlen(name, DB_MAX_TEXT);
+    uint32_t text = db_alloc(db, (int) len + 1);
+    if (text == 0)
+        db_growth_failed(db, (uint32_t) len + 3);
+    memcpy(db_at(db, text), name, len);
+    *db_at(db, text + len) = 0;
+    db_put32(db, block + 4, text);
+}
+
+void release(tvt_db_t *db)
+{
+    if (db->d_stage != nullptr)
+        vec_destroy(db->d_stage);
+    db->d_stage = nullptr;
+    if (db->d_file != nullptr)
+        mmap_file_close(db->d_file);
+    if (db->d_lock != nullptr)
+        mmap_file_close(db->d_lock);
+    db_share_drop(db);
+    delete db;
+}
+
+tvt_db_t *fail(tvt_db_t *db, int *err, int code)
+{
+    *err = code;
+    release(db);
+    return nullptr;
+}
+
+} // namespace
+
+tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
+{
+    int ignored;
+    if (err == nullptr)
+        err = &ignored;
+    *err = 0;
+    if (name == nullptr || *name == 0) {
+        *err = TVT_ERR_OPEN;
+        return nullptr;
+    }
+    bool writable = mode == TVT_OPEN_WRITE;
+    std::string marker = marker_path();
+    // A marker naming this file means a run died with it open, unless that
+    // run is still alive and holds the file's lock.
+    if (marker_names(marker, name) && !db_lock_is_live(name))
+        remove(name);
+
+    tvt_db_t *db = new tvt_db_t();
+    db->d_path = name;
+    db->d_marker = marker;
+    db->d_writable = writable;
+    db->d_file_id = -1;
+    int flags = MMAP_COPY_OK | (writable ? MMAP_WRITE : 0);
+
+    // The lock is taken on a handle of its own before the data is read, so
+    // that what is read is what the previous holder left.
+    wl_stat_t st;
+    if (wl_stat(name, &st) == 0)
+        db->d_lock = mmap_file_open(name, 0);   // mapped only: a copy holds no descriptor
+    if (db->d_lock == nullptr) {
+        db->d_file = mmap_file_open(name, flags);
+        if (db->d_file == nullptr)
+            return fail(db, err, TVT_ERR_OPEN);
+    }
+    bool announced = false;
+    db_lock_wait(db->d_lock != nullptr ? db->d_lock : db->d_file, writable, name, &announced);
+    if (db->d_file == nullptr) {
+        db->d_file = mmap_file_open(name, flags);
+        if (db->d_file == nullptr)
+            return fail(db, err, TVT_ERR_OPEN);
+    } else if (writable && wl_stat(name, &st) == 0 && (uint64_t) st.st_size > db_size(db)) {
+        // Locked on the data handle: the file may have grown meanwhile.
+        mmap_file_probe(db->d_file, (size_t) st.st_size);
+    }
+    if (writable)
+        write_marker(db);
+
+    if (valid_header(db)) {
+        inuse_wait(db, &announced);
+    } else {
+        bool other_version = db_size(db) >= TAG_HEADER_SIZE && db_get32(db, TH_MAGIC) == TAG_MAGIC;
+        int code = other_version ? TVT_ERR_VERSION : TVT_ERR_NOTTAGS;
+        if (!writable)
+            return fail(db, err, code);
+        if (db_size(db) < TAG_HEADER_SIZE && !mmap_file_probe(db->d_file, TAG_HEADER_SIZE)) {
+            remove_marker(db);
+            return fail(db, err, code);
+        }
+        if (!initialise(db)) {
+            remove_marker(db);
+            return fail(db, err, TVT_ERR_OPEN);
+        }
+    }
+    if (!load_indexes(db)) {
+        wl_fprintf(stderr, "tvtags: %s: the tag file is damaged; it is started afresh\n", name);
+        if (!initialise(db) || !load_indexes(db)) {
+            remove_marker(db);
+            return fail(db, err, TVT_ERR_OPEN);
+        }
+    }
+    if (writable) {
+        db_put32(db, TH_FLAGS, db_get32(db, TH_FLAGS) | TH_FLAG_INUSE);
+        if (db_name != nullptr)
+            store_db_name(db, db_name);
+    }
+    return db;
+}
+
+void db_close_quietly(tvt_db_t *db)
+{
+    if (db->d_writable && db->d_file != nullptr && db_size(db) >= TAG_HEADER_SIZE)
+        db_put32(db, TH_FLAGS, db_get32(db, TH_FLAGS) & ~TH_FLAG_INUSE);
+    // The marker goes while the lock is still held: a run waiting for the
+    // lock writes its own marker once it has it.
+    remove_marker(db);
+    release(db);
+}
+
+void tvt_close(tvt_db_t *db)
+{
+    if (db == nullptr)
+        return;
+    if (db->d_stage != nullptr)
+        tvt_end_file(db);
+    db_close_quietly(db);
+}
+
+void tvt_set_path_prefix(tvt_db_t *db, const char *prefix)
+{
+    if (db != nullptr)
+        db->d_prefix = prefix != nullptr ? prefix : "";
+}
+
+int tvt_set_xref(tvt_db_t *db, int value)
+{
+    if (db == nullptr)
+        return 0;
+    uint32_t flags = db_get32(db, TH_FLAGS);
+    if (value < 0 || !db->d_writable)
+        return (flags & TH_FLAG_XREF) ? 1 : 0;
+    if (value > 0) {
+        db_put32(db, TH_FLAGS, flags | TH_FLAG_XREF);
+        return value;
+    }
+    db_put32(db, TH_FLAGS, flags & ~TH_FLAG_XREF);
+    return 0;
+}
+
+const unsigned char *tvt_base(const tvt_db_t *db)
+{
+    return db != nullptr ? db->d_file->mf_base : nullptr;
+}
+
+size_t tvt_size(const tvt_db_t *db)
+{
+    return db != nullptr ? db->d_file->mf_size : 0;
+}
+
+int tvt_is_writable(const tvt_db_t *db)
+{
+    return db != nullptr && db->d_writable ? 1 : 0;
+}

@@ -1,0 +1,220 @@
+/* The file pass: whether one file is scanned, with which language, and the
+ * report line that says what came of it.  Directories are walked here too. */
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/tvt_driver.h"
+#include "driver/tvt_output.h"
+#include "scan/tvt_lang.h"
+#include "scan/tvt_lex.h"
+#include "scan/tvt_settings.h"
+#include "wrenlib/chk.h"
+#include "wrenlib/files.h"
+#include "wrenlib/fmt.h"
+#include "wrenlib/list.h"
+
+tvt_run_t tvt_run;
+
+namespace {
+
+/* s.main.c and p.main.c are SCCS history and lock files, not sources. */
+bool is_sccs_name(const char *base)
+{
+    if ((base[0] != 's' && base[0] != 'p') || base[1] != '.')
+        return false;
+    const char *rest = base + 2;
+    if (strlen(rest) < 2)
+        return false;
+    return strchr(rest, '.') != nullptr;
+}
+
+bool matches_any(const char *name, Head_p patterns)
+{
+    if (!patterns)
+        return false;
+    for (List_p lp = ll_first(patterns); lp; lp = ll_next(lp))
+        if (wild_match(name, static_cast<const char *>(ll_elem(lp)), 0))
+            return true;
+    return false;
+}
+
+bool list_empty(Head_p hp)
+{
+    return !hp || !ll_first(hp);
+}
+
+void report_system_error(const char *name)
+{
+    wl_fprintf(stderr, "%s: %s\n", name, strerror(errno));
+}
+
+/* A directory marked with ".notags" is left out of recursive walks. */
+bool has_notags(const char *dir)
+{
+    char *marker = filename_append_filename(dir, ".notags");
+    wl_stat_t st;
+    bool found = wl_stat(marker, &st) == 0;
+    chk_free(marker);
+    return found;
+}
+
+void walk_directory(const char *dir)
+{
+    char *pattern = filename_append_filename(dir, "*");
+    wild_entry_t *entries = wild_expand(pattern, WILD_FILES | WILD_DIRS);
+    chk_free(pattern);
+    if (!entries)
+        return;
+    for (wild_entry_t *e = entries; e->we_name; e++) {
+        uint32_t mode = e->we_stat.st_mode;
+        if (mode & WL_S_IFREG) {
+            process_file(e->we_name);
+        } else if (mode & WL_S_IFDIR) {
+            if (matches_any(wl_basename(e->we_name), tvt_opt.exclude_dirs))
+                continue;
+            if (has_notags(e->we_name))
+                continue;
+            walk_directory(e->we_name);
+        }
+    }
+    wild_free(entries);
+}
+
+void remember_scanned(char *name)
+{
+    dstr_add_mem(&tvt_run.scanned, &name, sizeof name);
+    tvt_run.scanned_count++;
+}
+
+void report_line(const char *name, const ext_map_t *row, int result, long defs, int xrefs)
+{
+    wl_printf("%-20s %s, ", name, row->em_desc);
+    if (result == -3) {
+        wl_printf("unsupported - skipped\n");
+        return;
+    }
+    wl_printf("%3d definition%s", static_cast<int>(defs), defs == 1 ? "" : "s");
+    if (xrefs)
+        wl_printf(" + %d xref%s", xrefs, xrefs == 1 ? "" : "s");
+    wl_printf("\n");
+}
+
+} // namespace
+
+extern "C" int process_file(const char *path)
+{
+    const tvt_settings_t &o = tvt_opt;
+    const char *base = wl_basename(path);
+    if (is_sccs_name(base))
+        return -1;
+
+    wl_stat_t st;
+    bool have_stat = wl_stat(path, &st) == 0;
+    if (have_stat && (st.st_mode & WL_S_IFDIR)) {
+        walk_directory(path);
+        return -1;
+    }
+    if (!list_empty(o.include_pats) && !matches_any(base, o.include_pats))
+        return 0;
+    if (matches_any(base, o.exclude_files))
+        return 0;
+
+    char *name = o.absolute ? simplify_filename(path) : chk_strdup(path);
+    const ext_map_t *row = lang_of_file(name, o.forced_lang);
+    if (!row) {
+        chk_free(name);
+        return -1;
+    }
+
+    tvt_db_t *db = tvt_run.db;
+    if (db) {
+        uint32_t mtime = have_stat ? static_cast<uint32_t>(st.st_mtime_s) : 0;
+        int up_to_date = tvt_begin_file(db, name, mtime);
+        /* A file that cannot be read is not "up to date": it goes on to the
+         * open below, which reports it. */
+        if (up_to_date == 1 && !o.force && have_stat) {
+            tvt_end_file(db);
+            chk_free(name);
+            return 0;
+        }
+    }
+
+    if (lex_open_file(name) != 0) {
+        int saved = errno;
+        if (db)
+            tvt_end_file(db);
+        errno = saved;
+        report_system_error(name);
+        chk_free(name);
+        return -1;
+    }
+
+    tvt_run.current_file = name;
+    remember_scanned(name);
+    if (!o.binary)
+        text_begin_file();
+    tvt_counts.rc_file_xrefs = 0;
+    long before = tvt_counts.rc_tags;
+    int result = lang_run_scanner(row->em_lang);
+    if (db)
+        tvt_end_file(db);
+    lex_close_file();
+
+    if (!o.quiet) {
+        int xrefs = tvt_counts.rc_file_xrefs;
+        report_line(name, row, result, tvt_counts.rc_tags - before - xrefs, xrefs);
+    }
+    tvt_run.current_file = nullptr;
+    return 0;
+}
+
+extern "C" void process_list_file(const char *path)
+{
+    FILE *f = fopen(path, "r");
+    if (!f) {
+        int saved = errno;
+        wl_fprintf(stderr, "tvtags: Cannot read include file\n");
+        errno = saved;
+        report_system_error(path);
+        return;
+    }
+    /* Lines of up to 511 characters; a longer one comes in pieces. */
+    char line[512];
+    while (fgets(line, sizeof line, f)) {
+        size_t n = strlen(line);
+        if (n && line[n - 1] == '\n')
+            line[--n] = '\0';
+        if (n && line[n - 1] == '\r')
+            line[--n] = '\0';
+        if (n)
+            process_file(line);
+    }
+    fclose(f);
+}
+
+extern "C" void tvt_file_args(int argc, char **argv, int first)
+{
+    for (int i = first; i < argc; i++) {
+        const char *arg = argv[i];
+        if (strchr(arg, '=')) {
+            lang_remap(arg);
+        } else if (strcmp(arg, "-I") == 0) {
+            if (i + 1 >= argc)
+                break;
+            process_list_file(argv[++i]);
+        } else {
+            process_file(arg);
+        }
+    }
+}
+
+extern "C" void tvt_scanned_free(void)
+{
+    auto **names = reinterpret_cast<char **>(tvt_run.scanned.dl_str);
+    int n = tvt_run.scanned.dl_len / static_cast<int>(sizeof(char *));
+    for (int i = 0; i < n; i++)
+        chk_free(names[i]);
+    dstr_free(&tvt_run.scanned);
+    tvt_run.scanned_count = 0;
+}

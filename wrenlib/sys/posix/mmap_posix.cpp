@@ -1,0 +1,107 @@
+// File mapping on POSIX systems: open(2), mmap(2) and ftruncate(2) for growth.
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../sys_internal.h"
+
+namespace {
+
+int open_file(const char *name, int writable, size_t create_size) {
+    if (!writable)
+        return open(name, O_RDONLY);
+    int fd = open(name, O_RDWR | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+        if (ftruncate(fd, static_cast<off_t>(create_size)) != 0) {
+            close(fd);
+            unlink(name);
+            return -1;
+        }
+        return fd;
+    }
+    if (errno != EEXIST)
+        return -1;
+    return open(name, O_RDWR);
+}
+
+// Maps [0, size) of fd; an empty file has nothing mapped until it grows.
+int map_range(mmap_file_t *f, int fd, size_t size) {
+    f->mf_size = size;
+    if (size == 0) {
+        f->mf_base = nullptr;
+        return 0;
+    }
+    const int prot = PROT_READ | ((f->mf_flags & MMAP_WRITE) ? PROT_WRITE : 0);
+    void *p = mmap(nullptr, size, prot, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) {
+        f->mf_base = nullptr;
+        f->mf_size = 0;
+        return -1;
+    }
+    f->mf_base = static_cast<unsigned char *>(p);
+    return 0;
+}
+
+void unmap(mmap_file_t *f) {
+    if (f->mf_base)
+        munmap(f->mf_base, f->mf_size);
+    f->mf_base = nullptr;
+}
+
+} // namespace
+
+namespace wl_sys {
+
+int map_open(mmap_file_t *f, int writable, size_t create_size) {
+    int fd = open_file(f->mf_name, writable, create_size);
+    if (fd < 0)
+        return -1;
+    struct stat s;
+    if (fstat(fd, &s) != 0 || !S_ISREG(s.st_mode) ||
+        map_range(f, fd, static_cast<size_t>(s.st_size)) != 0) {
+        close(fd);
+        return -1;
+    }
+    f->mf_fd = fd;
+    return 0;
+}
+
+int map_grow(mmap_file_t *f, size_t size) {
+    // The descriptor may have been closed right after mapping.
+    int fd = static_cast<int>(f->mf_fd);
+    const bool reopened = fd < 0;
+    if (reopened && (fd = open(f->mf_name, O_RDWR)) < 0)
+        return -1;
+    int rc = -1;
+    if (ftruncate(fd, static_cast<off_t>(size)) == 0) {
+        const size_t old = f->mf_size;
+        unmap(f);
+        rc = map_range(f, fd, size);
+        if (rc != 0)
+            map_range(f, fd, old);   // keep the old view usable
+    }
+    if (reopened)
+        close(fd);
+    return rc;
+}
+
+int map_sync(mmap_file_t *f) {
+    if (!f->mf_base)
+        return 0;
+    return msync(f->mf_base, f->mf_size, MS_SYNC) == 0 ? 0 : -1;
+}
+
+void map_close(mmap_file_t *f) {
+    unmap(f);
+    map_drop_fd(f);
+}
+
+void map_drop_fd(mmap_file_t *f) {
+    if (f->mf_fd >= 0)
+        close(static_cast<int>(f->mf_fd));
+    f->mf_fd = -1;
+}
+
+} // namespace wl_sys
