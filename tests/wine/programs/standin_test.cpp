@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "test_paths.h"
+#include "test_util.h"
 
 using winkit::standin;
 using winkit::temp_dir;
@@ -76,7 +77,7 @@ TEST(Standin, LogsCommandLineDdeAndMessagesInOrder)
     EXPECT_TRUE(ed.stop());
     auto lines = ed.log_lines();
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "cmdline: \"" + standin_exe() + "\" +3,4 \"C:\\x y\\a.c\"");
+    EXPECT_EQ(lines[0], wrap("cmdline: \"", standin_exe(), "\" +3,4 \"C:\\x y\\a.c\""));
     EXPECT_EQ(lines[1], "dde: edit__file \"one\"");
     EXPECT_EQ(lines[2], "dde: goto_line 7");
     EXPECT_EQ(lines[3], "Tolva_edit: wParam=1 lParam=0");
@@ -118,12 +119,12 @@ TEST(Standin, SecondSingleInstanceOnlyLogsAndLeaves)
     opts.co_pipes = false;
     opts.co_env = {{"TOLVA_LOG", dir.file("tolva.log")}};
     winkit::child second;
-    ASSERT_TRUE(second.start("\"" + standin_exe() + "\" -single_inst +1,1 \"b.c\"", opts));
+    ASSERT_TRUE(second.start(wrap("\"", standin_exe(), "\" -single_inst +1,1 \"b.c\""), opts));
     EXPECT_TRUE(second.wait(10000));
     EXPECT_EQ(second.exit_code(), 0u);
 
     EXPECT_TRUE(first.stop());
     auto lines = first.log_lines();
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "cmdline: \"" + standin_exe() + "\" -single_inst +1,1 \"b.c\"");
+    EXPECT_EQ(lines[1], wrap("cmdline: \"", standin_exe(), "\" -single_inst +1,1 \"b.c\""));
 }

@@ -14,6 +14,16 @@ inline std::string lf(const std::string &s)
     return out;
 }
 
+// open + s + close, built by appending: gcc 12 warns wrongly (-Wrestrict)
+// about a literal put in front of a temporary string.
+inline std::string wrap(const char *open, const std::string &s, const char *close)
+{
+    std::string out(open);
+    out += s;
+    out += close;
+    return out;
+}
+
 // The lines after the first (the stand-in logs its own command line first).
 inline std::vector<std::string> after_first(const std::vector<std::string> &lines)
 {

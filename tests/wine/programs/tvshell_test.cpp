@@ -65,7 +65,7 @@ TEST_F(TvshellTest, ProgramRunsOnTheLaunchersHandlesAndItsStatusStaysItsOwn)
     ASSERT_TRUE(r.rr_finished);
     EXPECT_EQ(r.rr_exit, 0u);
     EXPECT_EQ(value_after(r.rr_out, "cmdline="),
-              "[" + probe_exe() + " alpha beta --echo-stdin --exit=3]");
+              wrap("[", probe_exe(), " alpha beta --echo-stdin --exit=3]"));
     EXPECT_TRUE(has_line(r.rr_out, "argv[1]=[alpha]")) << r.rr_out;
     EXPECT_TRUE(has_line(r.rr_out, "stdin=[from the editor]")) << r.rr_out;
     // Everything on the pipes came from the probe; no log was asked for.
@@ -78,7 +78,7 @@ TEST_F(TvshellTest, LeadingSwitchesAreSkippedAndLaterOnesKept)
     run_result r = tvshell("-x --why " + probe_exe() + " -z --exit=0");
     EXPECT_EQ(r.rr_exit, 0u);
     // The blank in front stands for the skipped switches.
-    EXPECT_EQ(value_after(r.rr_out, "cmdline="), "[ " + probe_exe() + " -z --exit=0]");
+    EXPECT_EQ(value_after(r.rr_out, "cmdline="), wrap("[ ", probe_exe(), " -z --exit=0]"));
     EXPECT_TRUE(has_line(r.rr_out, "argc=3")) << r.rr_out;
     EXPECT_TRUE(has_line(r.rr_out, "argv[1]=[-z]")) << r.rr_out;
 }
