@@ -9,10 +9,13 @@ int tvshell_join(char *buf, size_t size, int argc, char **argv, size_t *needed)
     while (first < argc && argv[first][0] == '-')
         first++;
     // Arguments are not re-quoted: the editor hands over a command line
-    // that is already quoted the way the started program expects.
+    // that is already quoted the way the started program expects.  Blanks
+    // go only between arguments: a command line that begins with one is
+    // not started by every system, and where it is the program's first
+    // argument comes out empty.
     size_t len = 0;
     for (int i = first; i < argc; i++)
-        len += (i > 1 ? 1 : 0) + strlen(argv[i]);
+        len += (i > first ? 1 : 0) + strlen(argv[i]);
     *needed = len;
     if (size == 0)
         return -1;
@@ -23,7 +26,7 @@ int tvshell_join(char *buf, size_t size, int argc, char **argv, size_t *needed)
     }
     char *p = buf;
     for (int i = first; i < argc; i++) {
-        if (i > 1)
+        if (i > first)
             *p++ = ' ';
         size_t n = strlen(argv[i]);
         memcpy(p, argv[i], n);

@@ -1,179 +1,330 @@
-// The library's formatter.  Text is produced character by character through
-// a sink; the bounded sink stores at most size bytes and always terminates.
+// The formatter.  A conversion is: '%', at most one of '-' (left-justify) or
+// '+' (force a sign), an optional '0' (zero padding), a width (digits or
+// '*'), an optional precision ('.' then digits or '*'), any number of 'l'
+// (one takes a long, two or more a 64-bit value) and a conversion letter.
+// Letters it does not know print nothing.
+#include <limits.h>
+#include <stdint.h>
+
+#include <charconv>
+
+#include "fmt_engine.h"
+#include "wrenlib/chk.h"
 #include "wrenlib/fmt.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <string>
-
-#include "wrenlib/chk.h"
+namespace wl_fmt {
 
 namespace {
 
-struct sink_t {
-    char *buf;
-    size_t size;   // (size_t)-1: unbounded
-    size_t len;
-    std::string *grow;  // set when the output goes to a stream
-    void put(char c)
-    {
-        if (grow) {
-            grow->push_back(c);
-            return;
-        }
-        if (size == 0)
-            return;
-        if (len + 1 < size)
-            buf[len++] = c;
-    }
-    void finish()
-    {
-        if (!grow && size > 0)
-            buf[len] = '\0';
-    }
+/* va_list is an array type on some targets; a struct around a copy lets the
+ * helpers share one argument cursor by reference. */
+struct args_t {
+    va_list ap;
 };
 
-void pad(sink_t &s, int n, char c)
+struct conv_t {
+    bool left = false;
+    bool plus = false;
+    bool zero = false;
+    int width = 0;
+    int prec = -1; /* -1: none given */
+    int longs = 0;
+    char letter = 0;
+};
+
+void put_n(sink_t &s, char c, int n)
 {
-    while (n-- > 0)
+    for (int i = 0; i < n; i++)
         s.put(c);
 }
 
-void emit_field(sink_t &s, const char *text, size_t n, int width, bool left, bool zero, const char *sign)
+void put_text(sink_t &s, const char *p, int n)
 {
-    size_t sl = strlen(sign);
-    int fill = width - (int)(n + sl);
-    if (!left && !zero)
-        pad(s, fill, ' ');
-    for (size_t i = 0; i < sl; i++)
-        s.put(sign[i]);
-    if (!left && zero)
-        pad(s, fill, '0');
-    for (size_t i = 0; i < n; i++)
-        s.put(text[i]);
-    if (left)
-        pad(s, fill, ' ');
+    for (int i = 0; i < n; i++)
+        s.put(p[i]);
 }
 
-int format(sink_t &s, const char *fmt, va_list ap)
+/* Sign, zero padding, digits, and the width around them. */
+void emit_number(sink_t &s, const conv_t &cv, char sign, const char *digits, int ndigits,
+                 bool allow_zero_pad)
 {
-    for (const char *p = fmt; *p; p++) {
-        if (*p != '%') {
-            s.put(*p);
-            continue;
-        }
+    int body = ndigits + (sign ? 1 : 0);
+    int pad = cv.width > body ? cv.width - body : 0;
+    if (cv.left) {
+        if (sign)
+            s.put(sign);
+        put_text(s, digits, ndigits);
+        put_n(s, ' ', pad);
+        return;
+    }
+    if (cv.zero && allow_zero_pad) {
+        if (sign)
+            s.put(sign);
+        put_n(s, '0', pad);
+    } else {
+        put_n(s, ' ', pad);
+        if (sign)
+            s.put(sign);
+    }
+    put_text(s, digits, ndigits);
+}
+
+void format_integer(sink_t &s, const conv_t &cv, uint64_t mag, bool negative, unsigned base,
+                    bool upper, bool is_signed)
+{
+    const char *set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    char tmp[24];
+    int n = 0;
+    while (mag) {
+        tmp[n++] = set[mag % base];
+        mag /= base;
+    }
+    // The precision is the least number of digits; none at all is printed
+    // for a zero with precision 0, as C does.
+    int want = cv.prec < 0 ? 1 : cv.prec;
+    int lead = want > n ? want - n : 0;
+
+    char sign = negative ? '-' : (cv.plus && is_signed) ? '+' : 0;
+    int body = lead + n + (sign ? 1 : 0);
+    int pad = cv.width > body ? cv.width - body : 0;
+    bool zero_pad = cv.zero && !cv.left && cv.prec < 0;
+    if (!cv.left && !zero_pad)
+        put_n(s, ' ', pad);
+    if (sign)
+        s.put(sign);
+    if (zero_pad)
+        put_n(s, '0', pad);
+    put_n(s, '0', lead);
+    while (n)
+        s.put(tmp[--n]);
+    if (cv.left)
+        put_n(s, ' ', pad);
+}
+
+void format_signed(sink_t &s, const conv_t &cv, args_t &a)
+{
+    int64_t v;
+    if (cv.longs >= 2)
+        v = va_arg(a.ap, long long);
+    else if (cv.longs == 1)
+        v = va_arg(a.ap, long);
+    else
+        v = va_arg(a.ap, int);
+    uint64_t mag = v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    format_integer(s, cv, mag, v < 0, 10, false, true);
+}
+
+void format_unsigned(sink_t &s, const conv_t &cv, args_t &a, unsigned base, bool upper)
+{
+    uint64_t v;
+    if (cv.longs >= 2)
+        v = va_arg(a.ap, unsigned long long);
+    else if (cv.longs == 1)
+        v = va_arg(a.ap, unsigned long);
+    else
+        v = va_arg(a.ap, unsigned int);
+    format_integer(s, cv, v, false, base, upper, false);
+}
+
+void format_string(sink_t &s, const conv_t &cv, const char *str)
+{
+    if (!str)
+        str = "(null)";
+    int n = 0;
+    // Stop at the precision without reading further: the text need not be
+    // terminated within it.
+    while ((cv.prec < 0 || n < cv.prec) && str[n])
+        n++;
+    int pad = cv.width > n ? cv.width - n : 0;
+    if (!cv.left)
+        put_n(s, ' ', pad);
+    put_text(s, str, n);
+    if (cv.left)
+        put_n(s, ' ', pad);
+}
+
+void format_double(sink_t &s, const conv_t &cv, double v, bool general)
+{
+    int prec = cv.prec < 0 ? 6 : cv.prec;
+    if (general && prec == 0)
+        prec = 1;
+    // Fixed notation of the largest double has 309 integral digits.
+    size_t need = 330 + static_cast<size_t>(prec);
+    char stack_buf[512];
+    char *buf = need <= sizeof stack_buf ? stack_buf : static_cast<char *>(chk_alloc(need));
+    std::to_chars_result r =
+        general ? std::to_chars(buf, buf + need, v, std::chars_format::general, prec)
+                : std::to_chars(buf, buf + need, v, std::chars_format::fixed, prec);
+    int len = r.ec == std::errc() ? static_cast<int>(r.ptr - buf) : 0;
+    const char *digits = buf;
+    char sign = 0;
+    if (len > 0 && buf[0] == '-') {
+        sign = '-';
+        digits++;
+        len--;
+    } else if (cv.plus) {
+        sign = '+';
+    }
+    bool finite = len > 0 && digits[0] >= '0' && digits[0] <= '9';
+    emit_number(s, cv, sign, digits, len, finite);
+    if (buf != stack_buf)
+        chk_free(buf);
+}
+
+const char *parse_number(const char *p, int &out)
+{
+    long v = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (v < 100000000)
+            v = v * 10 + (*p - '0');
         p++;
-        bool left = false, plus = false, zero = false;
-        if (*p == '-')
-            left = true, p++;
-        else if (*p == '+')
-            plus = true, p++;
-        if (*p == '0')
-            zero = true, p++;
-        int width = 0, prec = -1;
+    }
+    out = static_cast<int>(v);
+    return p;
+}
+
+/* Reads one conversion after the '%'; returns the position after it. */
+const char *parse_conv(const char *p, conv_t &cv, args_t &a)
+{
+    if (*p == '-') {
+        cv.left = true;
+        p++;
+    } else if (*p == '+') {
+        cv.plus = true;
+        p++;
+    }
+    if (*p == '0') {
+        cv.zero = true;
+        p++;
+    }
+    if (*p == '*') {
+        int w = va_arg(a.ap, int);
+        if (w < 0) {
+            cv.left = true;
+            w = w == INT_MIN ? INT_MAX : -w;
+        }
+        cv.width = w;
+        p++;
+    } else {
+        p = parse_number(p, cv.width);
+    }
+    if (*p == '.') {
+        p++;
         if (*p == '*') {
-            width = va_arg(ap, int), p++;
-            if (width < 0)
-                left = true, width = -width;
-        } else
-            while (*p >= '0' && *p <= '9')
-                width = width * 10 + (*p++ - '0');
-        if (*p == '.') {
+            int pr = va_arg(a.ap, int);
+            cv.prec = pr < 0 ? -1 : pr;
             p++;
-            prec = 0;
-            if (*p == '*')
-                prec = va_arg(ap, int), p++;
-            else
-                while (*p >= '0' && *p <= '9')
-                    prec = prec * 10 + (*p++ - '0');
-        }
-        int longs = 0;
-        while (*p == 'l')
-            longs++, p++;
-        if (!*p)
-            break;
-        char c = *p;
-        char tmp[512];
-        switch (c) {
-        case 'd': case 'D': case 'u': case 'U': case 'o': case 'O': case 'x': case 'X': case 'p': {
-            bool is_signed = (c == 'd' || c == 'D');
-            uint64_t v;
-            bool neg = false;
-            if (c == 'p')
-                v = (uint64_t)(uintptr_t)va_arg(ap, void *);
-            else if (longs >= 2)
-                v = va_arg(ap, unsigned long long);
-            else if (longs == 1)
-                v = is_signed ? (uint64_t)(int64_t)va_arg(ap, long) : (uint64_t)va_arg(ap, unsigned long);
-            else
-                v = is_signed ? (uint64_t)(int64_t)va_arg(ap, int) : (uint64_t)va_arg(ap, unsigned int);
-            if (is_signed && (int64_t)v < 0)
-                neg = true, v = (uint64_t)(-(int64_t)v);
-            unsigned base = (c == 'o' || c == 'O') ? 8 : (c == 'x' || c == 'X' || c == 'p') ? 16 : 10;
-            const char *digits = (c == 'X' || c == 'O' || c == 'D' || c == 'U') ? "0123456789ABCDEF" : "0123456789abcdef";
-            char rev[32];
-            int n = 0;
-            do {
-                rev[n++] = digits[v % base];
-                v /= base;
-            } while (v);
-            while (prec > n && n < 30)
-                rev[n++] = '0';
-            for (int i = 0; i < n; i++)
-                tmp[i] = rev[n - 1 - i];
-            emit_field(s, tmp, (size_t)n, width, left, zero, neg ? "-" : (plus && is_signed) ? "+" : "");
-            break;
-        }
-        case 'c':
-            tmp[0] = (char)va_arg(ap, int);
-            emit_field(s, tmp, 1, width, left, false, "");
-            break;
-        case 's': {
-            const char *str = va_arg(ap, const char *);
-            if (!str)
-                str = "(null)";
-            size_t n = prec >= 0 ? strnlen(str, (size_t)prec) : strlen(str);
-            emit_field(s, str, n, width, left, false, "");
-            break;
-        }
-        case 'f': case 'e': case 'g': {
-            double x = va_arg(ap, double);
-            int pr = prec < 0 ? 6 : (prec > 60 ? 60 : prec);
-            int n = snprintf(tmp, sizeof tmp, c == 'g' ? "%.*g" : "%.*f", pr, x < 0 ? -x : x);
-            if (n < 0 || n >= (int)sizeof tmp)
-                n = 0;
-            emit_field(s, tmp, (size_t)n, width, left, zero, x < 0 ? "-" : plus ? "+" : "");
-            break;
-        }
-        case '%':
-            s.put('%');
-            break;
-        default:
-            break;  // unknown conversions print nothing
+        } else {
+            p = parse_number(p, cv.prec);
         }
     }
-    s.finish();
-    return (int)s.len;
+    while (*p == 'l') {
+        cv.longs++;
+        p++;
+    }
+    cv.letter = *p;
+    return *p ? p + 1 : p;
 }
 
-int to_stream(FILE *f, const char *fmt, va_list ap)
+void convert(sink_t &s, const conv_t &cv, args_t &a)
 {
-    std::string out;
-    sink_t s{nullptr, 0, 0, &out};
-    format(s, fmt, ap);
-    fwrite(out.data(), 1, out.size(), f);
-    return (int)out.size();
+    switch (cv.letter) {
+    case 'd':
+    case 'D': format_signed(s, cv, a); break;
+    case 'u':
+    case 'U': format_unsigned(s, cv, a, 10, false); break;
+    case 'o':
+    case 'O': format_unsigned(s, cv, a, 8, false); break;
+    case 'x': format_unsigned(s, cv, a, 16, false); break;
+    case 'X': format_unsigned(s, cv, a, 16, true); break;
+    case 'p': {
+        format_integer(s, cv, reinterpret_cast<uintptr_t>(va_arg(a.ap, void *)), false, 16,
+                       false, false);
+        break;
+    }
+    case 'c': {
+        char c = static_cast<char>(va_arg(a.ap, int));
+        int pad = cv.width > 1 ? cv.width - 1 : 0;
+        if (!cv.left)
+            put_n(s, ' ', pad);
+        s.put(c);
+        if (cv.left)
+            put_n(s, ' ', pad);
+        break;
+    }
+    case 's': format_string(s, cv, va_arg(a.ap, const char *)); break;
+    case 'f':
+    case 'e': format_double(s, cv, va_arg(a.ap, double), false); break;
+    case 'g': format_double(s, cv, va_arg(a.ap, double), true); break;
+    case '%': s.put('%'); break;
+    default: break;
+    }
 }
+
+/* Stores at most size - 1 characters and always leaves them terminated. */
+class bounded_sink_t final : public sink_t {
+public:
+    bounded_sink_t(char *buf, size_t size) : buf_(buf), room_(size ? size - 1 : 0) {}
+    void put(char c) override
+    {
+        if (static_cast<size_t>(stored) < room_)
+            buf_[stored++] = c;
+    }
+    void finish()
+    {
+        if (buf_)
+            buf_[stored] = '\0';
+    }
+
+private:
+    char *buf_;
+    size_t room_;
+};
+
+class unbounded_sink_t final : public sink_t {
+public:
+    explicit unbounded_sink_t(char *buf) : buf_(buf) {}
+    void put(char c) override { buf_[stored++] = c; }
+    void finish() { buf_[stored] = '\0'; }
+
+private:
+    char *buf_;
+};
 
 } // namespace
+
+int format(sink_t &sink, const char *fmt, va_list ap)
+{
+    if (!fmt)
+        return sink.stored;
+    args_t a;
+    va_copy(a.ap, ap);
+    const char *p = fmt;
+    while (*p) {
+        if (*p != '%') {
+            sink.put(*p++);
+            continue;
+        }
+        conv_t cv;
+        p = parse_conv(p + 1, cv, a);
+        convert(sink, cv, a);
+    }
+    va_end(a.ap);
+    return sink.stored;
+}
+
+} // namespace wl_fmt
 
 extern "C" {
 
 int wl_vsnprintf(char *buf, size_t size, const char *fmt, va_list ap)
 {
-    sink_t s{buf, size, 0, nullptr};
-    return format(s, fmt, ap);
+    if (!buf || size == 0)
+        return 0;
+    wl_fmt::bounded_sink_t s(buf, size);
+    wl_fmt::format(s, fmt, ap);
+    s.finish();
+    return s.stored;
 }
 
 int wl_snprintf(char *buf, size_t size, const char *fmt, ...)
@@ -187,39 +338,15 @@ int wl_snprintf(char *buf, size_t size, const char *fmt, ...)
 
 int wl_sprintf(char *buf, const char *fmt, ...)
 {
+    if (!buf)
+        return 0;
+    wl_fmt::unbounded_sink_t s(buf);
     va_list ap;
     va_start(ap, fmt);
-    int n = wl_vsnprintf(buf, (size_t)-1, fmt, ap);
+    wl_fmt::format(s, fmt, ap);
     va_end(ap);
-    return n;
-}
-
-int wl_vprintf(const char *fmt, va_list ap)
-{
-    return to_stream(stdout, fmt, ap);
-}
-
-int wl_printf(const char *fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    int n = to_stream(stdout, fmt, ap);
-    va_end(ap);
-    return n;
-}
-
-int wl_vfprintf(void *stream, const char *fmt, va_list ap)
-{
-    return to_stream(static_cast<FILE *>(stream), fmt, ap);
-}
-
-int wl_fprintf(void *stream, const char *fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    int n = to_stream(static_cast<FILE *>(stream), fmt, ap);
-    va_end(ap);
-    return n;
+    s.finish();
+    return s.stored;
 }
 
 } // extern "C"
