@@ -15,8 +15,9 @@ typedef struct tvshell_t {
 extern tvshell_t g_tvshell;
 
 /* Joins the command from argv: leading arguments that begin with "-" are
- * skipped, the rest copied as they are with one blank between them.  Returns the length, or -1 (and an empty buffer) when
- * it would not fit in size - 1 bytes; *needed gets the length it wanted. */
+ * skipped, the rest copied as they are with one blank between them.
+ * Returns the length, or -1 (and an empty buffer) when it would not fit in
+ * size - 1 bytes; *needed gets the length it wanted. */
 int tvshell_join(char *buf, size_t size, int argc, char **argv, size_t *needed);
 
 /* Log of the launcher; every function does nothing while no log is open. */

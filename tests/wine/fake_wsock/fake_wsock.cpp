@@ -40,7 +40,8 @@ void note(const char *fmt, const char *text, unsigned value)
     if (n == 0 || n >= sizeof path)
         return;
     char line[512];
-    int len = text ? snprintf(line, sizeof line, fmt, text) : snprintf(line, sizeof line, fmt, value);
+    int len = text ? snprintf(line, sizeof line, fmt, text)
+                   : snprintf(line, sizeof line, fmt, value);
     if (len < 0 || len >= (int)sizeof line)
         return;
     HANDLE h = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -49,7 +49,8 @@ protected:
             ASSERT_TRUE(set_wsock32_choice(name, sockets == FAKE_SOCKETS ? "native" : ""));
         }
         if (sockets == FAKE_SOCKETS) {
-            ASSERT_TRUE(CopyFileA(fake_wsock_dll().c_str(), dir.file("wsock32.dll").c_str(), FALSE));
+            std::string dll = dir.file("wsock32.dll");
+            ASSERT_TRUE(CopyFileA(fake_wsock_dll().c_str(), dll.c_str(), FALSE));
             env.push_back({"FAKE_WSOCK_LOG", fake_log()});
             env.push_back({"FAKE_WSOCK_HOSTS", "alpha.test=192.168.7.9;b.test=10.20.30.40"});
         }

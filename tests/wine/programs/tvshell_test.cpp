@@ -143,7 +143,8 @@ TEST_F(TvshellTest, LogDescribesTheStartInOrder)
         EXPECT_NE(e.rfind("TIME_ABSOLUTE=", 0), 0u) << e;
 
     ASSERT_EQ(l.size(), i + 2);
-    ASSERT_TRUE(std::regex_match(l[i], m, std::regex(stamp + ": Proc ID 0x([0-9a-f]+)  Handle 0x[0-9a-f]+")))
+    std::regex started(stamp + ": Proc ID 0x([0-9a-f]+)  Handle 0x[0-9a-f]+");
+    ASSERT_TRUE(std::regex_match(l[i], m, started))
         << l[i];
     EXPECT_EQ(std::stoul(m[3], nullptr, 16), probe_pid);
     EXPECT_TRUE(std::regex_match(l[i + 1], std::regex(stamp + ": Wait returns 0, errno=-?[0-9]+")))
