@@ -94,8 +94,11 @@ TEST(HashTable, IntegerKeys) {
 }
 
 TEST(HashTable, RemoveAndDestroyReleaseOnlyWhatTheyAreTold) {
-    unsigned long base = live_bytes();
     hash_t *t = hash_create(8, 8);
+    hash_int_insert(t, 1, nullptr); // the entry pool's first chunk stays for the run
+    hash_destroy(t, 0);
+    unsigned long base = live_bytes();
+    t = hash_create(8, 8);
     for (int i = 0; i < 40; i++)
         hash_insert(t, chk_strdup(("k" + std::to_string(i)).c_str()), chk_alloc(16));
     EXPECT_EQ(hash_remove(t, "k7", HASH_FREE_KEY | HASH_FREE_DATA), 1);
