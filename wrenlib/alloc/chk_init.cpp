@@ -13,6 +13,7 @@ void chk_init(void)
     std::lock_guard<std::recursive_mutex> g(chk_lock());
     if (g_chk.cs_initialised.load(std::memory_order_relaxed))
         return;
+    new_routing_anchor();
     g_chk.cs_initialised.store(true, std::memory_order_release);
 }
 

@@ -25,6 +25,7 @@ struct alignas(16) block_hdr_t {
 static_assert(sizeof(block_hdr_t) == 16, "block header must stay 16 bytes");
 
 constexpr size_t HDR_SIZE = sizeof(block_hdr_t);
+static_assert(HDR_SIZE == CHK_HEADER_SIZE, "public header size out of step");
 
 /* Which counter a request bumps. */
 enum class call_kind { alloc, calloc, zalloc, strdup, none };
@@ -66,6 +67,9 @@ void report(const char *msg, bool fatal);
 
 /* Writes the statistics dump to the debug file (not re-entered). */
 void stats_dump();
+
+/* Defined beside the global operator new; see there. */
+void new_routing_anchor();
 
 } // namespace wl_chk
 

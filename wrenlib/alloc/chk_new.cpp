@@ -6,7 +6,7 @@
 
 #include <new>
 
-#include "wrenlib/chk.h"
+#include "chk_internal.h"
 
 namespace {
 
@@ -34,6 +34,12 @@ void aligned_free_chk(void *ptr)
 }
 
 } // namespace
+
+/* chk_init calls this so that linking the allocation functions always brings
+ * in this file too.  Otherwise a definition already present (a sanitizer
+ * runtime's weak operator new, say) would keep the linker from ever taking
+ * ours out of the static library. */
+void wl_chk::new_routing_anchor() {}
 
 void *operator new(std::size_t n) { return chk_alloc(n); }
 void *operator new[](std::size_t n) { return chk_alloc(n); }

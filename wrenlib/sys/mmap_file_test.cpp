@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sys_testutil.h"
@@ -11,7 +10,6 @@
 
 namespace {
 
-using ::testing::HasSubstr;
 using wl_test::EnvVar;
 using wl_test::TempDir;
 

@@ -64,7 +64,7 @@ extern "C" char *path_search(const char *path_list, const char *program) {
             if (*c != '"')
                 entry.push_back(*c);
         if (entry.empty())
-            entry = ".";
+            entry.push_back('.');   // an empty entry is the current directory
         char *dir = tilde_expand(entry.c_str());
         char *cand = filename_append_filename(dir, program);
         char *r = try_candidate(cand);

@@ -16,7 +16,10 @@
 #include <optional>
 #include <random>
 #include <stdexcept>
+#include <ostream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "wrenlib/files.h"
 
@@ -75,7 +78,11 @@ public:
     }
     ~TempDir() {
         std::error_code ec;
+        // Read-only entries cannot be removed on Windows.
         fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
         fs::remove_all(path_, ec);
         LeftoverDirs::get().remove(path_);
     }
@@ -150,6 +157,27 @@ private:
 inline std::string read_file(const std::string &name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Matches text that contains (or, with want false, lacks) a substring; for
+// the standard error of death tests.
+class SubstringMatcher : public ::testing::MatcherInterface<const std::string &> {
+public:
+    SubstringMatcher(std::string sub, bool want) : sub_(std::move(sub)), want_(want) {}
+    bool MatchAndExplain(const std::string &s, ::testing::MatchResultListener *) const override {
+        return (s.find(sub_) != std::string::npos) == want_;
+    }
+    void DescribeTo(std::ostream *os) const override {
+        *os << (want_ ? "contains \"" : "does not contain \"") << sub_ << "\"";
+    }
+
+private:
+    std::string sub_;
+    bool want_;
+};
+
+inline ::testing::Matcher<const std::string &> Contains(std::string sub, bool want = true) {
+    return ::testing::MakeMatcher(new SubstringMatcher(std::move(sub), want));
 }
 
 } // namespace wl_test

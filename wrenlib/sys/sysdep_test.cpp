@@ -38,6 +38,10 @@ TEST(StatWrapper, MissingNamesFailWithNoSuchFile) {
     errno = 0;
     EXPECT_EQ(wl_stat(tmp.at("no/such/file").c_str(), &st), -1);
     EXPECT_EQ(errno, ENOENT);
+    tmp.write("plain");
+    errno = 0;
+    EXPECT_EQ(wl_stat(tmp.at("plain/below").c_str(), &st), -1);
+    EXPECT_EQ(errno, ENOENT);
 }
 
 TEST(StatWrapper, FilesAndDirectories) {

@@ -63,7 +63,7 @@ char **wild_expand_args(int argc, char **argv, int *out_argc, const char *const 
     const int level = echo_level();
     FILE *echo_file = nullptr;
     if (level >= 0) {
-        echo_file = fopen("echo.args", "w");
+        echo_file = fopen("echo.args", "wb");   // the same bytes on every platform
         echo(echo_file, "Arg", argc, argv);
         if (echo_file)
             wl_fprintf(echo_file, "\n");

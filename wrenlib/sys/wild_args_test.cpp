@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sys_testutil.h"
@@ -11,8 +10,7 @@
 namespace {
 
 using ::testing::ExitedWithCode;
-using ::testing::HasSubstr;
-using ::testing::Not;
+using wl_test::Contains;
 using wl_test::ChangeDir;
 using wl_test::EnvVar;
 using wl_test::TempDir;
@@ -92,18 +90,18 @@ TEST_F(WildArgs, EchoLevelOneStopsAfterEchoing) {
     EXPECT_EXIT(run({"prog", "*.h"}), ExitedWithCode(1), "");
 #ifndef _WIN32
     // The forked child wrote into this same directory.
-    EXPECT_THAT(wl_test::read_file(tmp.at("echo.args")), HasSubstr("Post-Arg[1] = 'x.h'\n"));
+    EXPECT_NE(wl_test::read_file(tmp.at("echo.args")).find("Post-Arg[1] = 'x.h'\n"), std::string::npos);
 #endif
 }
 
 TEST_F(WildArgs, UnmatchedWildcardEndsTheProgram) {
-    EXPECT_EXIT(run({"prog", "a.c", "*.zzz"}), ExitedWithCode(1), HasSubstr("No match: '*.zzz'\n"));
-    EXPECT_EXIT(run({"prog", "nodir/*.c"}), ExitedWithCode(1), HasSubstr("No match: 'nodir/*.c'\n"));
+    EXPECT_EXIT(run({"prog", "a.c", "*.zzz"}), ExitedWithCode(1), Contains("No match: '*.zzz'\n"));
+    EXPECT_EXIT(run({"prog", "nodir/*.c"}), ExitedWithCode(1), Contains("No match: 'nodir/*.c'\n"));
 }
 
 TEST_F(WildArgs, SilentExpansionStillEndsTheProgram) {
     EnvVar quiet("TV_EXPAND_SILENTLY", "1");
-    EXPECT_EXIT(run({"prog", "*.zzz"}), ExitedWithCode(1), Not(HasSubstr("No match")));
+    EXPECT_EXIT(run({"prog", "*.zzz"}), ExitedWithCode(1), Contains("No match", false));
 }
 
 } // namespace

@@ -142,6 +142,16 @@ TEST_F(WildExpand, AbsolutePatternsKeepTheirRoot) {
     EXPECT_EQ(names(tmp.path() + "/sub/*/y.?", 0), (std::vector<std::string>{base + S("sub/deep/y.c")}));
 }
 
+TEST_F(WildExpand, DriveRelativePatternsKeepTheirDrive) {
+    if (WL_SEP != '\\')
+        GTEST_SKIP() << "names have no drives here";
+    char *cwd = wl_getcwd();
+    const std::string drive(cwd, 2);
+    chk_free(cwd);
+    EXPECT_EQ(names(drive + "*.h", 0), (std::vector<std::string>{drive + "b.h"}));
+    EXPECT_EQ(names(drive + "sub\\*.c", 0), (std::vector<std::string>{drive + "sub\\x.c"}));
+}
+
 TEST_F(WildExpand, DoubleStarWalksEveryDirectoryBelow) {
     EXPECT_EQ(names("**/*.c", 0), SV({"B.c", "Zdir/w.c", "a.c", "sub/deep/y.c", "sub/x.c"}));
     EXPECT_EQ(names("sub/**", WILD_DIRS), SV({"sub", "sub/deep"}));

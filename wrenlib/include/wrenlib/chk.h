@@ -12,6 +12,9 @@ extern "C" {
 
 #define CHK_MAGIC_LIVE 0x57524E59u
 #define CHK_MAGIC_FREE 0x46524545u
+/* Bytes in front of the caller's data: the magic word, then the requested
+ * size as a 64-bit value, padded so the data stays 16-byte aligned. */
+#define CHK_HEADER_SIZE 16
 
 void *chk_alloc(size_t size);
 void *chk_calloc(size_t count, size_t size);

@@ -52,8 +52,12 @@ extern "C" {
 
 int wl_stat(const char *name, wl_stat_t *st) {
     struct stat s;
-    if (stat(*name ? name : ".", &s) != 0)
+    if (stat(*name ? name : ".", &s) != 0) {
+        // A file used as a directory in the name: that name does not exist.
+        if (errno == ENOTDIR)
+            errno = ENOENT;
         return -1;
+    }
     convert(s, st);
     return 0;
 }

@@ -111,6 +111,9 @@ int wl_stat(const char *name, wl_stat_t *st) {
              d.ftLastAccessTime, d.ftLastWriteTime, d.ftCreationTime);
         return 0;
     }
+    const DWORD err = GetLastError();
+    const bool missing = err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ||
+                         err == ERROR_INVALID_NAME || err == ERROR_BAD_NETPATH;
     // Drive roots and some directories cannot be looked up, only entered.
     if (is_drive_root(name)) {
         char root[4] = {name[0], ':', '\\', '\0'};
@@ -119,11 +122,11 @@ int wl_stat(const char *name, wl_stat_t *st) {
             fill_dir_only(st);
             return 0;
         }
-    } else if (!wild_has_wildcard(name) && enterable(name)) {
+    } else if (!missing && !wild_has_wildcard(name) && enterable(name)) {
         fill_dir_only(st);
         return 0;
     }
-    errno = ENOENT;
+    errno = err == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
     return -1;
 }
 
