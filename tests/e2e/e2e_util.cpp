@@ -93,17 +93,26 @@ TempDir::~TempDir()
 
 Tvtags::Tvtags() : exe_(TVTAGS_EXE) {}
 
-TvtagsExt::TvtagsExt()
+std::string Tvtags::install(const std::string &prog, const std::string &ext) const
 {
-    std::string bin = at("bin");
-    make_dirs(bin);
-    exe_ = bin + "/tvtags";
-    write_file(exe_, read_file(TVTAGS_EXE));
-    chmod(exe_.c_str(), 0755);
-    write_file(bin + "/tvtags.so", read_file(TVTAGS_EXT));
+    std::string exe = at(prog);
+    make_dirs(exe.substr(0, exe.rfind('/')));
+    write_file(exe, read_file(TVTAGS_EXE));
+    chmod(exe.c_str(), 0755);
+    if (!ext.empty()) {
+        make_dirs(at(ext).substr(0, at(ext).rfind('/')));
+        write_file(at(ext), read_file(TVTAGS_EXT));
+    }
+    return exe;
 }
 
-result_t Tvtags::run(const std::vector<std::string> &args) const
+TvtagsExt::TvtagsExt()
+{
+    exe_ = install("bin/tvtags", "bin/tvtags.so");
+}
+
+result_t Tvtags::run_as(const std::string &exe, const std::string &argv0, const std::string &path,
+                        const std::vector<std::string> &args) const
 {
     std::string out_path = at(".out"), err_path = at(".err");
     pid_t pid = fork();
@@ -119,12 +128,14 @@ result_t Tvtags::run(const std::vector<std::string> &args) const
         setenv("TVCONFIG", dir_.path().c_str(), 1);
         unsetenv("TV_ECHO_ARGS");
         unsetenv("TV_EXPAND_SILENTLY");
+        if (!path.empty())
+            setenv("PATH", path.c_str(), 1);
         std::vector<char *> argv;
-        argv.push_back(const_cast<char *>(exe_.c_str()));
+        argv.push_back(const_cast<char *>(argv0.c_str()));
         for (const std::string &a : args)
             argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(nullptr);
-        execv(exe_.c_str(), argv.data());
+        execv(exe.c_str(), argv.data());
         _exit(127);
     }
     result_t r;

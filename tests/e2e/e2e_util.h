@@ -45,7 +45,14 @@ class Tvtags : public ::testing::Test {
     Tvtags();
     std::string at(const std::string &name) const { return dir_ / name; }
     void file(const std::string &name, const std::string &text) { write_file(at(name), text); }
-    result_t run(const std::vector<std::string> &args) const;
+    result_t run(const std::vector<std::string> &args) const { return run_as(exe_, exe_, "", args); }
+    /* Runs the program file exe as argv[0] (with PATH set when path is not
+     * empty). */
+    result_t run_as(const std::string &exe, const std::string &argv0, const std::string &path,
+                    const std::vector<std::string> &args) const;
+    /* Copies the program, and the test extension when ext is not empty,
+     * to the given places below the test directory. */
+    std::string install(const std::string &prog, const std::string &ext) const;
     /* The report line the file pass prints for a scanned file. */
     static std::string report_line(const std::string &name, const std::string &desc, const std::string &rest);
 };

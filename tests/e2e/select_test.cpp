@@ -207,3 +207,31 @@ TEST_F(Select, FaultInScanner)
 }
 
 } // namespace
+
+namespace {
+
+/* Where the extension library is looked for: beside the program found
+ * through PATH, or in ../etc from there; without it .c files have only the
+ * built-in scanner. */
+class Extension : public Tvtags {
+  protected:
+    void SetUp() override { file("a.c", "fn only_the_test_scanner_knows_this\n"); }
+    bool loaded(const result_t &r) { return r.out == report_line(at("a.c"), "C", "  1 definition"); }
+};
+
+TEST_F(Extension, FoundBesideTheProgram)
+{
+    std::string exe = install("p1/bin/tvtags", "p1/etc/tvtags.so");
+    EXPECT_TRUE(loaded(run_as(exe, exe, "", {"-force", "a.c"}))) << "../etc beside the program";
+
+    exe = install("p2/tvtags", "p2/tvtags.so");
+    result_t r = run_as(exe, "tvtags", "/nonexistent:" + at("p2"), {"-force", "a.c"});
+    EXPECT_TRUE(loaded(r)) << "found through PATH: " << r.out << r.err;
+
+    exe = install("p3/tvtags", "");
+    r = run_as(exe, exe, "", {"-force", "a.c"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_FALSE(loaded(r)) << "no library, no test scanner";
+}
+
+} // namespace

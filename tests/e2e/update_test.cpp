@@ -155,12 +155,26 @@ TEST_F(Update, CrossReferenceFlagIsKept)
     EXPECT_EQ(std::string::npos, r.out.find("xref")) << r.out;
 }
 
-TEST_F(Update, DatabaseName)
+TEST_F(Update, DumpsOfTheDatabase)
 {
-    ASSERT_EQ(0, run({"-q", "-n", "project-x", "src/a.c"}).status);
-    result_t r = run({"-info", "tags"});
+    ASSERT_EQ(0, run({"-q", "-n", "project-x", "-o", "db", "src/a.c"}).status);
+    result_t r = run({"-info", "db"});
     EXPECT_EQ(0, r.status);
     EXPECT_EQ(0u, r.out.find("Name: project-x\n")) << r.out;
+
+    /* -lookup exits 1 when it listed something. */
+    r = run({"-lookup", "a2", "db"});
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("a2")) << r.out;
+    r = run({"-lookup", "zz", "db"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+
+    /* -filelist takes the tag file named before it when given none. */
+    r = run({"-o", "db", "-filelist"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find(at("src/a.c"))) << r.out;
+    EXPECT_FALSE(exists(at("tags"))) << "a dump writes no database";
 }
 
 } // namespace

@@ -71,6 +71,7 @@ struct tvt_db_t {
     int32_t d_staged;
     int32_t d_staged_xrefs;
     vector_t *d_stage;
+    std::vector<vector_block_t *> d_stage_blocks;   /* the vector's blocks, in order */
     std::vector<char> d_arena;          /* texts of the staged tags */
 
     std::string d_path;                 /* tag file name as given */

@@ -48,13 +48,12 @@ TEST_F(FormatTest, SmallDatabaseMatchesTheHandWorkedImage)
     tvt_db_t *db = open_w(p, "kern");
     ASSERT_NE(db, nullptr);
     EXPECT_EQ(tvt_begin_file(db, "a.c", 1000), 0);
-    Tag main_{"main", 3, TT_FUNCTION, 0x12, -1, std::string("int"), std::string("(void)"), {}};
-    int h_main = add(db, main_);
+    int h_main = add(db, Tag("main", 3, TT_FUNCTION, 0x12).texts("int", "(void)"));
     EXPECT_EQ(h_main, 2);
-    EXPECT_EQ(add(db, {"x", 4, TT_XREF}), 3);
-    EXPECT_EQ(add(db, {"count", 5, TT_DATA, 0, h_main}), 4);
-    EXPECT_EQ(add(db, {"main", 6, TT_XREF}), 5);
-    EXPECT_EQ(add(db, {"s", 8, TT_STRUCT, 0, -1, {}, {}, {"A", "Bc"}}), 6);
+    EXPECT_EQ(add(db, Tag("x", 4, TT_XREF)), 3);
+    EXPECT_EQ(add(db, Tag("count", 5, TT_DATA, 0, h_main)), 4);
+    EXPECT_EQ(add(db, Tag("main", 6, TT_XREF)), 5);
+    EXPECT_EQ(add(db, Tag("s", 8, TT_STRUCT).bases({"A", "Bc"})), 6);
     tvt_end_file(db);
     tvt_close(db);
 

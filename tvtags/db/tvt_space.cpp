@@ -239,8 +239,12 @@ void tvt_set_size_limit(tvt_db_t *db, uint64_t bytes)
 
 void db_growth_failed(tvt_db_t *db, uint32_t wanted)
 {
-    wl_fprintf(stderr, "tvtags: %s: cannot grow the tag file past %lu bytes (%lu more wanted)\n",
-               db->d_path.c_str(), (unsigned long) db_size(db), (unsigned long) wanted);
+    if (wanted != 0)
+        wl_fprintf(stderr, "tvtags: %s: cannot grow the tag file beyond %lu bytes for %lu more\n",
+                   db->d_path.c_str(), (unsigned long) db_size(db), (unsigned long) wanted);
+    else
+        wl_fprintf(stderr, "tvtags: %s: cannot grow the tag file beyond %lu bytes\n", db->d_path.c_str(),
+                   (unsigned long) db_size(db));
     if (!db->d_cur_name.empty())
         wl_fprintf(stderr, "tvtags: the tags of %s were not written; the tag file is left as it was before it\n",
                    db->d_cur_name.c_str());

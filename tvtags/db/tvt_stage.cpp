@@ -73,6 +73,22 @@ uint32_t arena_put_inherit(tvt_db_t *db, Head_p list, uint32_t *len)
     return off + 1;
 }
 
+// Record n of the staging vector.  Every block but the last is full, so the
+// block is found by division; the handle keeps the blocks in a table.
+stage_rec_t *staged_at(tvt_db_t *db, int n)
+{
+    vector_t *v = db->d_stage;
+    vector_block_t *b = db->d_stage_blocks[(size_t) (n / v->v_per_block)];
+    return (stage_rec_t *) (b->vb_data + (size_t) (n % v->v_per_block) * (size_t) v->v_rec_size);
+}
+
+void stage_append(tvt_db_t *db, const stage_rec_t *r)
+{
+    vec_append(db->d_stage, r);
+    if (db->d_stage_blocks.empty() || db->d_stage_blocks.back() != db->d_stage->v_last)
+        db->d_stage_blocks.push_back(db->d_stage->v_last);
+}
+
 // The earlier tag that the new one repeats: same line, type, name and texts.
 int find_duplicate(tvt_db_t *db, const tag_entry_t *e, uint32_t line)
 {
@@ -81,9 +97,8 @@ int find_duplicate(tvt_db_t *db, const tag_entry_t *e, uint32_t line)
         return -1;
     int limit = line == 1 ? 10 : 200;
     std::string_view name(e->te_name, strnlen(e->te_name, DB_MAX_NAME));
-    int pos = v->num - 1;
-    auto *r = (stage_rec_t *) vec_seek(v, pos);
-    for (int k = 0; r != nullptr && k < limit; k++, pos--, r = (stage_rec_t *) vec_prev(v)) {
+    for (int k = 0, pos = v->num - 1; pos >= 0 && k < limit; k++, pos--) {
+        const stage_rec_t *r = staged_at(db, pos);
         if (r->sr_line != line)
             break;
         if (r->sr_type != e->te_type)
@@ -321,6 +336,7 @@ int tvt_begin_file(tvt_db_t *db, const char *name, uint32_t mtime)
     db->d_file_id = -1;
     db->d_arena.clear();
     db->d_stage = vec_create((int) sizeof(stage_rec_t), kStagePerBlock);
+    db->d_stage_blocks.clear();
     return result;
 }
 
@@ -352,7 +368,7 @@ int tvt_add_tag(tvt_db_t *db, const tag_entry_t *e)
             fflush(stderr);
             exit(1);
         }
-        parent = ((stage_rec_t *) vec_elem(v, t))->sr_tagno;
+        parent = staged_at(db, t)->sr_tagno;
     }
     bool xref = e->te_type == TT_XREF;
     tvt_counts.rc_tags++;
@@ -369,7 +385,7 @@ int tvt_add_tag(tvt_db_t *db, const tag_entry_t *e)
     }
     uint32_t ref = db_intern(db, TVT_KIND_NAME, name, (int) len + 1);
     if (ref == 0) {
-        db_growth_failed(db, (uint32_t) len + 5);
+        db_growth_failed(db, 0);
     }
     stage_rec_t r;
     memset(&r, 0, sizeof r);
@@ -383,7 +399,7 @@ int tvt_add_tag(tvt_db_t *db, const tag_entry_t *e)
     r.sr_args = arena_put(db, e->te_args, DB_MAX_TEXT);
     if (e->te_type == TT_STRUCT || e->te_type == TT_CLASS)
         r.sr_inherit = arena_put_inherit(db, e->te_inherit, &r.sr_inherit_len);
-    vec_append(v, &r);
+    stage_append(db, &r);
     return db->d_staged++;
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -133,6 +134,23 @@ struct Tag {
     int parent = -1;   // handle of the parent
     std::optional<std::string> type_text, args;
     std::vector<std::string> inherit;
+
+    Tag() = default;
+    Tag(std::string n, uint32_t l, int t = TT_FUNCTION, uint32_t f = 0, int p = -1)
+        : name(std::move(n)), line(l), type(t), flags(f), parent(p)
+    {
+    }
+    Tag &texts(std::optional<std::string> ty, std::optional<std::string> ar)
+    {
+        type_text = std::move(ty);
+        args = std::move(ar);
+        return *this;
+    }
+    Tag &bases(std::vector<std::string> b)
+    {
+        inherit = std::move(b);
+        return *this;
+    }
 };
 
 inline int add(tvt_db_t *db, const Tag &t)
@@ -293,6 +311,32 @@ inline Stored expect_stored(const std::vector<Tag> &tags, const std::vector<int>
         }
     }
     return s;
+}
+
+struct BlockInfo {
+    uint32_t off, tid, slots, used, rec, kind, file;
+};
+
+/* The chain of all blocks, in order. */
+inline std::vector<BlockInfo> blocks(const tvt_db_t *db)
+{
+    const unsigned char *b = tvt_base(db);
+    std::vector<BlockInfo> out;
+    for (uint32_t off = LGET32(b + TH_FIRST_BLOCK); off && out.size() < 1000000; off = LGET32(b + off + TI_NEXT))
+        out.push_back({off, LGET32(b + off + TI_FIRST_TID), LGET16(b + off + TI_SIZE), LGET16(b + off + TI_USED),
+                       b[off + TI_REC_SIZE], b[off + TI_KIND], LGET24(b + off + TI_FILE_ID)});
+    return out;
+}
+
+/* One scanned file: begin, the tags, end; returns the handles. */
+inline std::vector<int> scan(tvt_db_t *db, const std::string &file, uint32_t mtime, const std::vector<Tag> &tags)
+{
+    std::vector<int> handles;
+    tvt_begin_file(db, file.c_str(), mtime);
+    for (const Tag &t : tags)
+        handles.push_back(add(db, t));
+    tvt_end_file(db);
+    return handles;
 }
 
 inline uint32_t header(const tvt_db_t *db, uint32_t field)

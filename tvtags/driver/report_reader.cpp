@@ -108,7 +108,7 @@ bool tag_name(const view_t &v, uint32_t ref, const char **out)
     }
     if (ref < NAME_REF_MIN)
         return false;
-    *out = v.cstr((uint64_t)ref + CHUNK_HDR);
+    *out = v.cstr((uint64_t)ref + rpt::NAME_TEXT_AT);
     return *out != nullptr;
 }
 

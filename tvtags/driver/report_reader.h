@@ -14,6 +14,9 @@
 
 namespace rpt {
 
+// A shared name entry starts with its 16-bit reference count.
+constexpr uint32_t NAME_TEXT_AT = 2;
+
 struct view_t {
     const unsigned char *base = nullptr;
     uint64_t size = 0;

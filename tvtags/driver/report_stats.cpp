@@ -57,7 +57,7 @@ void count_slot(const view_t &v, stats_t &st, const block_t &b, const slot_t &s)
     t.count++;
     // One-character names are held in the reference and take no space.
     if (s.name >= NAME_REF_MIN) {
-        if (const char *name = v.cstr((uint64_t)s.name + CHUNK_HDR)) {
+        if (const char *name = v.cstr((uint64_t)s.name + NAME_TEXT_AT)) {
             long long len = (long long)strlen(name);
             t.bytes += len + 1;
             if (len > t.longest)

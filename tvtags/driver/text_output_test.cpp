@@ -16,10 +16,12 @@
 
 namespace {
 
+// Read in text mode: the tags file is a text file in the platform's own
+// line-end convention.
 std::string read_file(const std::string &path)
 {
     std::string s;
-    if (FILE *f = fopen(path.c_str(), "rb")) {
+    if (FILE *f = fopen(path.c_str(), "r")) {
         char buf[4096];
         size_t n;
         while ((n = fread(buf, 1, sizeof buf, f)) > 0)

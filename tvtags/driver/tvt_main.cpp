@@ -32,15 +32,7 @@ char *find_program(char *argv0)
         return nullptr;
     filename_normalise(argv0);
     const char *env = getenv("PATH");
-    char *list = chk_strdup(env ? env : "");
-#ifndef _WIN32
-    /* The search takes ';' between entries; POSIX writes ':'. */
-    for (char *p = list; *p; p++)
-        if (*p == ':')
-            *p = ';';
-#endif
-    char *found = path_search(list, argv0);
-    chk_free(list);
+    char *found = path_search(env ? env : "", argv0);
     return found;
 }
 

@@ -1,0 +1,444 @@
+// The lexer context, the input channel and the character level: reading a
+// file a line piece at a time into the fixed line buffer, the character
+// classes and the keyword hashes of each language descriptor.
+#include <cerrno>
+#include <cstring>
+
+#include "lex_internal.h"
+#include "tvt_tag.h"
+#include "wrenlib/chk.h"
+#include "wrenlib/fmt.h"
+
+namespace {
+
+// File reads go through one block buffer kept for the run; lines are cut
+// out of it, so a file costs one pass and no allocation.
+constexpr size_t kBlockSize = 64 * 1024;
+
+lex_input_t &in() { return lex_st.in; }
+
+// Raw bytes for the binary reader: up to n from the block or the text.
+int read_raw(char *dst, int n)
+{
+    lex_input_t &i = in();
+    if (!i.open)
+        return -1;
+    if (i.mem) {
+        size_t avail = i.mem_len - i.mem_pos;
+        size_t k = avail < size_t(n) ? avail : size_t(n);
+        memcpy(dst, i.mem + i.mem_pos, k);
+        i.mem_pos += k;
+        return k ? int(k) : -1;
+    }
+    int got = 0;
+    while (got < n) {
+        if (i.bpos == i.blen) {
+            if (i.eof)
+                break;
+            i.blen = fread(i.block, 1, kBlockSize, i.fp);
+            i.bpos = 0;
+            if (i.blen == 0) {
+                i.eof = true;
+                break;
+            }
+        }
+        size_t k = i.blen - i.bpos;
+        if (k > size_t(n - got))
+            k = size_t(n - got);
+        memcpy(dst + got, i.block + i.bpos, k);
+        i.bpos += k;
+        got += int(k);
+    }
+    return got ? got : -1;
+}
+
+void reset_channel(lex_input_t &i)
+{
+    i.mem = nullptr;
+    i.mem_len = i.mem_pos = 0;
+    i.bpos = i.blen = 0;
+    i.eof = false;
+    i.at_line_start = true;
+    i.open = false;
+}
+
+void remember_path(const char *path)
+{
+    lex_input_t &i = in();
+    chk_free_ptr(&i.path);
+    i.path = chk_strdup(path ? path : "");
+    const char *base = i.path;
+    for (const char *p = i.path; *p; p++)
+        if (*p == '/' || *p == '\\' || *p == ':')
+            base = p + 1;
+    i.sccs = base[0] == 's' && base[1] == '.';
+}
+
+void build_classes(const lang_desc_t *d)
+{
+    unsigned char *cls = lex_st.cls;
+    memset(cls, 0, 256);
+    for (int c = 'a'; c <= 'z'; c++)
+        cls[c] = CC_IDSTART | CC_IDENT;
+    for (int c = 'A'; c <= 'Z'; c++)
+        cls[c] = CC_IDSTART | CC_IDENT;
+    for (int c = 'a'; c <= 'f'; c++)
+        cls[c] |= CC_HEX, cls[c - 'a' + 'A'] |= CC_HEX;
+    for (int c = '0'; c <= '9'; c++)
+        cls[c] = CC_DIGIT | CC_HEX;
+    cls['_'] = CC_IDSTART | CC_IDENT;
+    cls[' '] = cls['\t'] = CC_BLANK;
+    if (d->ld_flags & LEX_DOLLAR_IDENT)
+        cls['$'] |= CC_IDSTART;
+    if (d->ld_ident_start)
+        for (const char *p = d->ld_ident_start; *p; p++)
+            cls[static_cast<unsigned char>(*p)] |= CC_IDSTART;
+    if (d->ld_ident_chars)
+        for (const char *p = d->ld_ident_chars; *p; p++)
+            cls[static_cast<unsigned char>(*p)] |= CC_IDENT;
+}
+
+char *upper_copy(const char *s)
+{
+    char *u = chk_strdup(s);
+    for (char *p = u; *p; p++)
+        if (*p >= 'a' && *p <= 'z')
+            *p = char(*p - 'a' + 'A');
+    return u;
+}
+
+// Adds a table's entries (and the tables it nests) to the two hashes.
+void add_table(lang_desc_t *d, const keyword_t *tab, bool nocase, int nest)
+{
+    if (!tab || nest > 8)
+        return;
+    for (int i = 0; tab[i].kw_name; i++) {
+        const keyword_t *e = &tab[i];
+        if (e->kw_flags & KW_TABLE) {
+            add_table(d, reinterpret_cast<const keyword_t *>(e->kw_name), nocase, nest + 1);
+            continue;
+        }
+        hash_t *h = (e->kw_flags & KW_DIRECTIVE) ? d->ld_dir_hash : d->ld_kw_hash;
+        char *folded = nocase ? upper_copy(e->kw_name) : nullptr;
+        const char *key = folded ? folded : e->kw_name;
+        if (!hash_insert(h, key, const_cast<keyword_t *>(e))) {
+            wl_printf("tvtags: failed to add keyword #%d '%s'\n", i, e->kw_name);
+            chk_free(folded);
+        }
+    }
+}
+
+void build_hashes(lang_desc_t *d)
+{
+    if (d->ld_kw_hash)
+        return;
+    d->ld_kw_hash = hash_create(16, 16);
+    d->ld_dir_hash = hash_create(8, 16);
+    add_table(d, d->ld_keywords, (d->ld_flags & LEX_NOCASE) != 0, 0);
+    if (lex_st.nbuilt < int(sizeof lex_st.built / sizeof lex_st.built[0]))
+        lex_st.built[lex_st.nbuilt++] = d;
+}
+
+const keyword_t *find_in(hash_t *h, const char *word, int len)
+{
+    if (!h || len <= 0)
+        return nullptr;
+    if (lex_ctx.lx_flags & LEX_NOCASE) {
+        // Words longer than the fold buffer cannot be keywords.
+        char buf[256];
+        if (len >= int(sizeof buf))
+            return nullptr;
+        for (int i = 0; i < len; i++) {
+            char c = word[i];
+            buf[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+        }
+        buf[len] = '\0';
+        return static_cast<const keyword_t *>(hash_nlookup(h, buf, len));
+    }
+    return static_cast<const keyword_t *>(hash_nlookup(h, word, len));
+}
+
+} // namespace
+
+lex_state_t lex_st;
+
+int lex_fill(void)
+{
+    return lex_fill_piece(false);
+}
+
+int lex_fill_piece(bool raw)
+{
+    lex_input_t &i = in();
+    if (!i.open)
+        return -1;
+    lex_t &x = lex_ctx;
+    char *dst = x.lx_line;
+    const size_t max = LEX_LINE_SIZE - 1;
+    size_t n = 0;
+    bool got_nl = false;
+    if (i.mem) {
+        size_t avail = i.mem_len - i.mem_pos;
+        if (avail == 0)
+            return -1;
+        size_t lim = avail < max ? avail : max;
+        const char *src = i.mem + i.mem_pos;
+        const char *nl = static_cast<const char *>(memchr(src, '\n', lim));
+        n = nl ? size_t(nl - src) + 1 : lim;
+        memcpy(dst, src, n);
+        i.mem_pos += n;
+        got_nl = nl != nullptr;
+    } else {
+        while (n < max) {
+            if (i.bpos == i.blen) {
+                if (i.eof)
+                    break;
+                i.blen = fread(i.block, 1, kBlockSize, i.fp);
+                i.bpos = 0;
+                if (i.blen == 0) {
+                    i.eof = true;
+                    break;
+                }
+            }
+            size_t avail = i.blen - i.bpos;
+            if (avail > max - n)
+                avail = max - n;
+            const char *src = i.block + i.bpos;
+            const char *nl = static_cast<const char *>(memchr(src, '\n', avail));
+            size_t k = nl ? size_t(nl - src) + 1 : avail;
+            memcpy(dst + n, src, k);
+            n += k;
+            i.bpos += k;
+            if (nl) {
+                got_nl = true;
+                break;
+            }
+        }
+        if (n == 0)
+            return -1;
+    }
+    // A zero byte would read as the end of input; inside a file it is
+    // only a stray character.  Raw lines keep them.
+    for (char *z = raw ? nullptr : static_cast<char *>(memchr(dst, 0, n)); z;
+         z = static_cast<char *>(memchr(z, 0, n - size_t(z - dst))))
+        *z = ' ';
+    dst[n] = '\0';
+    // The pieces of a line longer than the buffer share its line number.
+    if (i.at_line_start)
+        x.lx_lineno++;
+    i.at_line_start = got_nl;
+    x.lx_pos = 0;
+    x.lx_end = int(n);
+    x.lx_column = 0;
+    return int(n);
+}
+
+const keyword_t *lex_find_keyword(const char *word, int len)
+{
+    return lex_ctx.lx_desc ? find_in(lex_ctx.lx_desc->ld_kw_hash, word, len) : nullptr;
+}
+
+const keyword_t *lex_find_directive(const char *word, int len)
+{
+    return lex_ctx.lx_desc ? find_in(lex_ctx.lx_desc->ld_dir_hash, word, len) : nullptr;
+}
+
+extern "C" {
+
+lex_t lex_ctx;
+
+int lex_open_file(const char *path)
+{
+    lex_close_file();
+    FILE *fp = fopen(path, "rb");
+    if (!fp)
+        return -1;
+    lex_input_t &i = in();
+    reset_channel(i);
+    if (!i.block)
+        i.block = static_cast<char *>(chk_alloc(kBlockSize));
+    i.fp = fp;
+    i.open = true;
+    remember_path(path);
+    lex_ctx.lx_pos = lex_ctx.lx_end = 0;
+    lex_ctx.lx_unget_char = 0;
+    return 0;
+}
+
+int lex_open_string(const char *text, int len, const char *path)
+{
+    lex_close_file();
+    lex_input_t &i = in();
+    reset_channel(i);
+    i.mem = text ? text : "";
+    i.mem_len = len < 0 ? strlen(i.mem) : size_t(len);
+    i.open = true;
+    remember_path(path);
+    lex_ctx.lx_pos = lex_ctx.lx_end = 0;
+    lex_ctx.lx_unget_char = 0;
+    return 0;
+}
+
+void lex_close_file(void)
+{
+    lex_input_t &i = in();
+    if (i.fp)
+        fclose(i.fp);
+    i.fp = nullptr;
+    reset_channel(i);
+    // The path stays until the next open: tag entries refer to it.
+}
+
+const char *lex_file_path(void)
+{
+    return in().path ? in().path : "";
+}
+
+lex_t *lex_init(lang_desc_t *desc)
+{
+    lex_t &x = lex_ctx;
+    x.lx_flags = 0;
+    x.lx_desc = nullptr;
+    x.lx_line[0] = '\0';
+    x.lx_pos = x.lx_end = 0;
+    x.lx_unget_char = 0;
+    x.lx_nstack = 0;
+    x.lx_lang = 0;
+    x.lx_tok_line = x.lx_tok_column = 0;
+    x.lx_column = 0;
+    x.lx_lineno = 0;
+    x.lx_depth = 0;
+    x.lx_messages = 0;
+    x.lx_names = nullptr;
+    x.lx_int = 0;
+    x.lx_float = 0;
+    if (!x.lx_text.dl_str)
+        dstr_init(&x.lx_text, 128);
+    text_clear();
+    tag_reset();
+    if (desc) {
+        if (!desc->ld_token)
+            desc->ld_token = lex_token;
+        build_classes(desc);
+        x.lx_desc = desc;
+        x.lx_flags = desc->ld_flags;
+        x.lx_lang = desc->ld_lang;
+        x.lx_names = desc->ld_keywords;
+        build_hashes(desc);
+    }
+    return &x;
+}
+
+int lex_getc(void)
+{
+    return gc();
+}
+
+void lex_ungetc(int c)
+{
+    ugc(c);
+}
+
+int lex_next(void)
+{
+    lang_desc_t *d = lex_ctx.lx_desc;
+    return (d && d->ld_token) ? d->ld_token() : lex_token();
+}
+
+int lex_keyword(const char *word, int mask)
+{
+    if (!word)
+        return -1;
+    int len = int(strlen(word));
+    const keyword_t *e = (mask & KW_DIRECTIVE) ? nullptr : lex_find_keyword(word, len);
+    if (!e)
+        e = lex_find_directive(word, len);
+    if (!e || (e->kw_flags & mask) != mask)
+        return -1;
+    return e->kw_code;
+}
+
+void lex_set_class(int c, int bits)
+{
+    lex_st.cls[c & 0xFF] |= static_cast<unsigned char>(bits);
+}
+
+int lex_class_of(int c)
+{
+    return lex_cls(c);
+}
+
+void lex_skip_line(void)
+{
+    for (;;) {
+        int c = gc();
+        if (c == 0 || c == '\n')
+            return;
+        if (c == '\\' && (lex_ctx.lx_flags & LEX_LINE_CONT) && gc() == 0)
+            return;
+    }
+}
+
+int lex_read_line(void)
+{
+    lex_ctx.lx_unget_char = 0;
+    int before = lex_ctx.lx_lineno;
+    int n = lex_fill_piece(true);
+    if (n < 0)
+        return -1;
+    if (lex_ctx.lx_lineno != before)
+        tag_rec.tr_line++;
+    lex_ctx.lx_pos = lex_ctx.lx_end;
+    return n;
+}
+
+int lex_getbyte(void)
+{
+    lex_t &x = lex_ctx;
+    if (x.lx_pos >= x.lx_end) {
+        int n = read_raw(x.lx_line, LEX_LINE_SIZE);
+        if (n <= 0)
+            return -1;
+        x.lx_pos = 0;
+        x.lx_end = n;
+    }
+    return static_cast<unsigned char>(x.lx_line[x.lx_pos++]);
+}
+
+void lex_release(void)
+{
+    for (int i = 0; i < lex_st.nbuilt; i++) {
+        lang_desc_t *d = lex_st.built[i];
+        int flags = (d->ld_flags & LEX_NOCASE) ? HASH_FREE_KEY : 0;
+        hash_destroy(d->ld_kw_hash, flags);
+        hash_destroy(d->ld_dir_hash, flags);
+        d->ld_kw_hash = d->ld_dir_hash = nullptr;
+    }
+    lex_st.nbuilt = 0;
+    lex_close_file();
+    chk_free_ptr(&lex_st.in.block);
+    chk_free_ptr(&lex_st.in.path);
+    if (lex_ctx.lx_text.dl_str)
+        dstr_free(&lex_ctx.lx_text);
+    for (lex_pushed_t &p : lex_ctx.lx_stack)
+        if (p.lp_text.dl_str)
+            dstr_free(&p.lp_text);
+    lex_ctx.lx_nstack = 0;
+}
+
+} // extern "C"
+
+void lex_skip_to_eol(void)
+{
+    for (;;) {
+        int c = gc();
+        if (c == 0)
+            return;
+        if (c == '\n') {
+            ugc(c);
+            return;
+        }
+        if (c == '\\' && (lex_ctx.lx_flags & LEX_LINE_CONT) && gc() == 0)
+            return;
+    }
+}

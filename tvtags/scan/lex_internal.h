@@ -1,0 +1,134 @@
+#ifndef TVTAGS_SCAN_LEX_INTERNAL_H
+#define TVTAGS_SCAN_LEX_INTERNAL_H
+// State and helpers shared by the lexer's own files.
+#include <cstddef>
+#include <cstdio>
+
+#include "tvt_lex.h"
+#include "wrenlib/dstr.h"
+
+// The input channel: an open file read through a block buffer, or text in
+// memory.  Lines are cut out of the block into the context's line buffer.
+struct lex_input_t {
+    FILE *fp = nullptr;
+    const char *mem = nullptr;
+    size_t mem_len = 0;
+    size_t mem_pos = 0;
+    char *block = nullptr;      // file block buffer, kept for the run
+    size_t bpos = 0, blen = 0;
+    bool open = false;
+    bool eof = false;
+    bool at_line_start = true;  // the last piece ended a line
+    bool sccs = false;          // base name begins with "s."
+    char *path = nullptr;
+};
+
+struct lex_progress_t {
+    long calls = 0;
+    long dups = 0;
+    long largest = 0;
+    long long last_second = 0;
+};
+
+struct lex_state_t {
+    lex_input_t in;
+    unsigned char cls[256] = {};
+    FILE *err = nullptr;
+    int debug = 0;
+    // Descriptors whose hash tables were built, so they can be released.
+    lang_desc_t *built[64] = {};
+    int nbuilt = 0;
+    lex_progress_t progress;
+};
+
+extern lex_state_t lex_st;
+
+// Reads the next piece of a line into the line buffer: its length, or -1
+// at the end of input.  Counts the line when the piece begins one.
+int lex_fill(void);
+int lex_fill_piece(bool raw);  // raw: zero bytes kept
+// Skips to the end of the line and pushes the newline back, so that
+// languages with newline tokens still see it.  Honours LEX_LINE_CONT.
+void lex_skip_to_eol(void);
+// Skips a /* */ comment whose opener was read; nesting when asked.
+void lex_skip_c_comment(bool nesting);
+// Token readers of the literal rules; -1 means "no token, read on".
+int lex_scan_number(int c);
+int lex_scan_string(int delim);
+int lex_scan_char_const(void);
+// The directive rule after '#' or '@'; -1 means "line consumed, read on".
+int lex_directive_rule(int deflt);
+// The keyword entry for a word, or null (folded under LEX_NOCASE).
+const keyword_t *lex_find_keyword(const char *word, int len);
+const keyword_t *lex_find_directive(const char *word, int len);
+
+inline int lex_cls(int c) { return lex_st.cls[c & 0xFF]; }
+
+// The character reader of lex_getc, inline for the lexer's own loops.
+inline int gc()
+{
+    lex_t &x = lex_ctx;
+    if (x.lx_unget_char) {
+        int c = x.lx_unget_char;
+        x.lx_unget_char = 0;
+        x.lx_column++;
+        return c;
+    }
+    if (x.lx_pos >= x.lx_end && lex_fill() < 0)
+        return 0;
+    x.lx_column++;
+    return static_cast<unsigned char>(x.lx_line[x.lx_pos++]);
+}
+
+inline void ugc(int c)
+{
+    if (c == 0)
+        return;
+    lex_ctx.lx_unget_char = c;
+    if (lex_ctx.lx_column > 0)
+        lex_ctx.lx_column--;
+}
+
+// The next character without consuming it; 0 when it lies beyond the
+// current line piece (the caller then treats it as "no match").
+inline int peek1()
+{
+    const lex_t &x = lex_ctx;
+    if (x.lx_unget_char)
+        return x.lx_unget_char;
+    return x.lx_pos < x.lx_end ? static_cast<unsigned char>(x.lx_line[x.lx_pos]) : 0;
+}
+
+// The character after peek1(), from the line piece only.
+inline int peek2()
+{
+    const lex_t &x = lex_ctx;
+    int p = x.lx_unget_char ? x.lx_pos : x.lx_pos + 1;
+    return p < x.lx_end ? static_cast<unsigned char>(x.lx_line[p]) : 0;
+}
+
+// Token-text helpers: the text stays terminated, the zero not counted.
+inline void text_clear()
+{
+    lex_ctx.lx_text.dl_len = 0;
+    lex_ctx.lx_text.dl_str[0] = '\0';
+}
+
+inline void text_add(int c)
+{
+    dstr_t &t = lex_ctx.lx_text;
+    if (t.dl_len + 2 < t.dl_size)
+        t.dl_str[t.dl_len++] = static_cast<char>(c);
+    else
+        dstr_add_char(&t, c);
+    t.dl_str[t.dl_len] = '\0';
+}
+
+inline void text_set(const char *s)
+{
+    text_clear();
+    while (*s)
+        text_add(*s++);
+}
+
+#endif

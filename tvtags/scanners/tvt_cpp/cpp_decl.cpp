@@ -1,0 +1,512 @@
+// The declaration parser: collects the type words of a declaration, takes
+// the identifier that turns out to be declared as its name, and emits each
+// declarator as a variable, member, typedef, prototype or function.
+#include <cstring>
+
+#include "cpp_internal.h"
+#include "wrenlib/fmt.h"
+
+namespace {
+
+// A statement that declares nothing (an expression, a call): skipped.
+int abandon(cpp_decl_t &d)
+{
+    d.have_name = false;
+    return cpp_skip_to_semi();
+}
+
+// The candidate name was a type or a macro after all: it joins the text.
+void demote(cpp_decl_t &d)
+{
+    if (!d.have_name)
+        return;
+    d.add_text(tag_rec.tr_name);
+    d.have_name = false;
+    d.ntype++;
+    d.prev = PK_QUAL;  // a typedef name or a macro: not sure to be a type
+}
+
+void take_name(cpp_decl_t &d)
+{
+    demote(d);
+    d.name_first = d.ntype == 0 && d.text->dl_len == 0;
+    d.firm = d.prev == PK_TYPE;
+    tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
+    d.have_name = true;
+    if (!d.based) {
+        d.base_len = d.text->dl_len;
+        d.based = true;
+    }
+}
+
+void next_declarator(cpp_decl_t &d)
+{
+    d.have_name = false;
+    d.name_first = false;
+    if (d.based && d.base_len <= d.text->dl_len)
+        d.text->dl_len = d.base_len;
+    d.text->dl_str[d.text->dl_len] = '\0';
+    d.prev = PK_TYPE;
+}
+
+// A declarator without parameter list: variable, member, typedef, local.
+void emit_plain(cpp_decl_t &d)
+{
+    if (!d.have_name)
+        return;
+    d.have_name = false;
+    if (d.ntype == 0)
+        return;  // "x = 1;", "x;": nothing declared
+    int type = d.deftype;
+    if (type == TT_DATA && d.is_static)
+        type = TT_STATIC_VAR;
+    cpp_emit(type, d.parent, d.type_text(), nullptr);
+}
+
+// "A::B::f", "A::~A": the qualified name continues after "::".
+// Returns the token after it.
+int qualified(cpp_decl_t &d)
+{
+    char prefix[TAG_NAME_SIZE];
+    for (;;) {
+        int u = cpp_next();
+        bool tilde = false;
+        if (u == TOK_TILDE) {
+            tilde = true;
+            u = cpp_next();
+        }
+        if (u != TOK_SYMBOL) {
+            // "A::*p" and the like: A:: belongs to the type.
+            demote(d);
+            d.add_text("::");
+            return u;
+        }
+        wl_snprintf(prefix, sizeof prefix, "%s::%s", tag_rec.tr_name, tilde ? "~" : "");
+        tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
+        char joined[TAG_NAME_SIZE];
+        wl_snprintf(joined, sizeof joined, "%s%s", prefix, tag_rec.tr_name);
+        cpp_set_name(joined);
+        int t = cpp_next();
+        if (t == TOK_LT && cpp_st.cplusplus) {
+            cpp_skip_angle();
+            t = cpp_next();
+        }
+        if (t != TOK_SCOPE)
+            return t;
+    }
+}
+
+// "(" with no name yet: a declarator in parentheses such as "(*name)" or
+// "(*name[4])".  The last identifier in it is the name.
+void paren_declarator(cpp_decl_t &d)
+{
+    int depth = 1;
+    for (;;) {
+        int u = cpp_next();
+        switch (u) {
+        case TOK_EOF:
+            return;
+        case '(':
+            if (d.have_name)
+                lex_skip_group('(');
+            else
+                depth++;
+            break;
+        case ')':
+            if (--depth == 0)
+                return;
+            break;
+        case '[':
+        case '{':
+            lex_skip_group(u);
+            break;
+        case ';':
+        case '}':
+            cpp_unget(u);
+            return;
+        case TOK_SYMBOL:
+            if (cpp_attr_kind() == 1) {
+                int v = cpp_next();
+                if (v == '(')
+                    lex_skip_group('(');
+                else
+                    cpp_unget(v);
+            } else if (!cpp_is_special()) {
+                d.prev = PK_TYPE;
+                take_name(d);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// C++ constructor initialisers after ':': up to the body.
+int skip_ctor_init()
+{
+    int prev = 0;
+    for (;;) {
+        int u = cpp_next();
+        if (u == TOK_EOF || u == ';')
+            return u;
+        if (u == '{') {
+            if (prev == TOK_SYMBOL || prev == TOK_GT) {
+                lex_skip_group('{');  // a braced member initialiser
+            } else {
+                return '{';
+            }
+        } else if (u == '(') {
+            lex_skip_group('(');
+        } else if (u == TOK_LT) {
+            cpp_skip_angle();
+            u = TOK_GT;
+        }
+        prev = u;
+    }
+}
+
+bool knr_start(int t)
+{
+    return t == TOK_SYMBOL || cpp_is_type_kw(t) || cpp_is_qualifier(t) || t == KEY_STRUCT ||
+           t == KEY_UNION || t == KEY_ENUM;
+}
+
+constexpr int kMoreDeclarators = -2;
+
+// After "name (": the parameter list, then what follows it decides
+// between prototype and definition.
+int function_tail(cpp_decl_t &d)
+{
+    dstr_t *args = &cpp_st.args;
+    lex_collect_args(args, 1);
+    int t = cpp_next();
+    if (t == KEY_CONST) {
+        t = cpp_next();
+        if (t == TOK_EQUAL) {  // pure virtual
+            d.have_name = false;
+            return cpp_skip_to_semi();
+        }
+    }
+    if (t == '(') {  // a declarator such as (*f(int))(char)
+        lex_skip_group('(');
+        t = cpp_next();
+    }
+    // Words between the list and what ends the declaration: C++
+    // qualifiers, attributes, annotation macros and their arguments.
+    for (;;) {
+        if (t == TOK_SYMBOL) {
+            t = cpp_next();
+            if (t == '(') {
+                lex_skip_group('(');
+                t = cpp_next();
+            }
+            continue;
+        }
+        if (t == KEY_CONST || t == KEY_VOLATILE || t == KEY_THROWS) {
+            t = cpp_next();
+            continue;
+        }
+        if (t == TOK_PTR) {  // trailing return type
+            do
+                t = cpp_next();
+            while (t != '{' && t != ';' && t != ',' && t != '}' && t != TOK_EOF);
+        }
+        break;
+    }
+    if (t == TOK_EQUAL) {  // = 0, = default, = delete
+        t = cpp_skip_to_semi();
+    } else if (t == ':' && cpp_st.cplusplus) {
+        t = skip_ctor_init();
+    }
+
+    bool proto = t == ',' || t == ';';
+    bool tag = true;
+    if (d.name_first && tvt_opt.locals && lex_ctx.lx_depth > 0)
+        tag = false;  // a call inside a body
+    if (proto && lex_ctx.lx_depth != 0)
+        tag = false;  // a prototype inside a block
+    int type;
+    if (d.deftype == TT_TYPEDEF)
+        type = TT_TYPEDEF;
+    else if (d.deftype == TT_MEMBER)
+        type = TT_METHOD;
+    else if (proto)
+        type = TT_PROTOTYPE;
+    else if (d.is_static)
+        type = TT_STATIC_FUNC;
+    else
+        type = TT_FUNCTION;
+    int h = -1;
+    if (tag && d.have_name)
+        h = cpp_emit(type, d.parent, d.name_first ? nullptr : d.type_text(), args->dl_str);
+    d.have_name = false;
+
+    switch (t) {
+    case TOK_EOF:
+        return TOK_EOF;
+    case ';':
+        return ';';
+    case ',':
+        return kMoreDeclarators;
+    case KEY_STRUCT:
+    case KEY_CLASS:
+    case KEY_UNION:
+    case KEY_ENUM:
+    case '}':
+        cpp_unget(t);
+        return ';';
+    case '{':
+        cpp_body(h);
+        return ';';
+    default:
+        break;
+    }
+    // Old-style parameter declarations up to the body.
+    while (knr_start(t)) {
+        for (;;) {
+            int u = cpp_next();
+            if (u == ';')
+                break;
+            if (u == TOK_EOF)
+                return TOK_EOF;
+            if (u == '{') {
+                cpp_body(h);
+                return ';';
+            }
+            if (u == '}') {
+                cpp_unget(u);
+                return ';';
+            }
+            if (u == '(' || u == '[')
+                lex_skip_group(u);
+        }
+        t = cpp_next();
+        if (t == '{') {
+            cpp_body(h);
+            return ';';
+        }
+    }
+    cpp_unget(t);
+    return ';';
+}
+
+// C++ words that C code uses as names ("void *private;" in a header).
+bool cxx_word(int t)
+{
+    switch (t) {
+    case KEY_NEW: case KEY_DELETE: case KEY_THIS: case KEY_PRIVATE: case KEY_PROTECTED:
+    case KEY_PUBLIC: case KEY_TEMPLATE: case KEY_NAMESPACE: case KEY_FRIEND: case KEY_TRY:
+    case KEY_CATCH: case KEY_USING: case KEY_OVERLOAD:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ends_declarator(int t)
+{
+    return t == ';' || t == ',' || t == '[' || t == TOK_EQUAL || t == ')' || t == ':' || t == '(';
+}
+
+} // namespace
+
+int cpp_decl(cpp_decl_t &d, int t)
+{
+    for (;;) {
+        switch (t) {
+        case TOK_EOF:
+            return TOK_EOF;
+        case TOK_SYMBOL: {
+            int kind = cpp_attr_kind();
+            if (kind == 1) {
+                int u = cpp_next();
+                if (u == '(') {
+                    lex_skip_group('(');
+                    u = cpp_next();
+                }
+                t = u;
+                continue;
+            }
+            if (kind == 2) {
+                // typeof(x): a type with its group.
+                demote(d);
+                d.add(t);
+                int u = cpp_next();
+                if (u == '(') {
+                    lex_match(d.text, '(');
+                    u = cpp_next();
+                }
+                d.ntype++;
+                d.prev = PK_TYPE;
+                t = u;
+                continue;
+            }
+            if (cpp_is_special()) {
+                if (d.have_name) {
+                    // "int f PROTO((int))": the group is f's list.
+                    t = cpp_next();
+                    continue;
+                }
+                // "DL_EXPORT(int) f(void)": part of the type.
+                d.add(t);
+                d.ntype++;
+                int u = cpp_next();
+                if (u == '(') {
+                    lex_match(d.text, '(');
+                    u = cpp_next();
+                }
+                t = u;
+                continue;
+            }
+            if (d.have_name && d.firm && cpp_text_starts("__") && strncmp(tag_rec.tr_name, "__", 2) != 0) {
+                // An annotation after the name: "int x __read_mostly;".
+                int u = cpp_next();
+                if (u == '(') {
+                    lex_skip_group('(');
+                    u = cpp_next();
+                }
+                t = u;
+                continue;
+            }
+            take_name(d);
+            t = cpp_next();
+            continue;
+        }
+        case TOK_TILDE: {
+            int u = cpp_next();
+            if (u != TOK_SYMBOL) {
+                t = u;
+                continue;
+            }
+            take_name(d);
+            char name[TAG_NAME_SIZE];
+            wl_snprintf(name, sizeof name, "~%s", tag_rec.tr_name);
+            cpp_set_name(name);
+            t = cpp_next();
+            continue;
+        }
+        case TOK_SCOPE:
+            t = d.have_name ? qualified(d) : cpp_next();
+            continue;
+        case TOK_LT:
+            if (!cpp_st.cplusplus)
+                return abandon(d);
+            cpp_skip_angle();
+            t = cpp_next();
+            continue;
+        case '(':
+            if (d.have_name) {
+                int r = function_tail(d);
+                if (r != kMoreDeclarators)
+                    return r;
+                next_declarator(d);
+                t = cpp_next();
+                continue;
+            }
+            if (d.ntype == 0 && d.text->dl_len == 0)
+                return abandon(d);
+            paren_declarator(d);
+            t = cpp_next();
+            if (t == '(' && d.have_name) {
+                lex_skip_group('(');  // the pointed-to function's parameters
+                t = cpp_next();
+            }
+            continue;
+        case '[':
+            lex_match(d.text, '[');
+            t = cpp_next();
+            continue;
+        case TOK_EQUAL:
+        case ':': {
+            if (t == ':' && !(d.have_name && d.ntype > 0)) {
+                if (d.ntype > 0)
+                    return cpp_skip_to_semi();  // an unnamed bit-field
+                d.have_name = false;
+                return ':';  // a label
+            }
+            emit_plain(d);
+            int u = cpp_skip_init(false);
+            if (u == ',') {
+                next_declarator(d);
+                t = cpp_next();
+                continue;
+            }
+            return u == TOK_EOF ? int(TOK_EOF) : int(';');
+        }
+        case ',':
+            emit_plain(d);
+            next_declarator(d);
+            t = cpp_next();
+            continue;
+        case ';':
+            emit_plain(d);
+            return ';';
+        case '{':
+            if (d.have_name) {  // a braced initialiser
+                lex_skip_group('{');
+                t = cpp_next();
+                continue;
+            }
+            return lex_skip_group('{') ? int(';') : int(TOK_EOF);
+        case '}':
+            cpp_unget(t);
+            d.have_name = false;
+            return ';';
+        case KEY_STRUCT:
+        case KEY_UNION:
+        case KEY_CLASS:
+            demote(d);
+            return cpp_struct(t, d);
+        case KEY_ENUM:
+            demote(d);
+            return cpp_enum(d);
+        case KEY_TYPEDEF:
+            d.deftype = TT_TYPEDEF;
+            t = cpp_next();
+            continue;
+        case KEY_ASM: {
+            int u = cpp_next();
+            while (u == KEY_VOLATILE || u == KEY_GOTO)
+                u = cpp_next();
+            if (u == '(') {
+                lex_skip_group('(');
+                u = cpp_next();
+            }
+            t = u;
+            continue;
+        }
+        case TOK_STAR:
+        case TOK_AMP:
+        case TOK_ANDAND:
+        case TOK_XOR:
+            demote(d);
+            d.add(t);
+            d.prev = PK_TYPE;
+            t = cpp_next();
+            continue;
+        default:
+            if (cpp_is_type_kw(t) || cpp_is_qualifier(t)) {
+                demote(d);
+                if (t == KEY_STATIC)
+                    d.is_static = true;
+                d.add(t);
+                d.ntype++;
+                d.prev = cpp_is_type_kw(t) ? PK_TYPE : PK_QUAL;
+                t = cpp_next();
+                continue;
+            }
+            if (cpp_st.cplusplus && cxx_word(t) && d.prev == PK_TYPE && !d.have_name) {
+                take_name(d);
+                int u = cpp_next();
+                if (ends_declarator(u)) {
+                    t = u;
+                    continue;
+                }
+                d.have_name = false;
+                cpp_unget(u);
+            }
+            return abandon(d);
+        }
+    }
+}
