@@ -37,17 +37,17 @@ TEST_F(Forms, PlainFormKeepsCollectionOrderAndBrowserTexts)
                                     "RED a.c(4) ENUM_MEMBER\n"
                                     "GREEN a.c(4) ENUM_MEMBER\n"
                                     "main a.c(5) FUNCTION type='int' args='(void)'\n"
-                                    "counter b.c(1) STATIC_VAR type='int'\n"
+                                    "counter b.c(1) DATA type='int'\n"
                                     "helper_fn b.c(2) FUNCTION type='int' args='(int a, int b)'\n");
 }
 
 TEST_F(Forms, NoBrowserSortsAndShowsFuzzyLines)
 {
-    /* Lines of exactly 14 characters are whole; longer ones are cut. */
+    /* Lines of at most 14 characters are whole; longer ones are cut. */
     EXPECT_EQ(tags({"-nobrowser", "-len", "14", "a.c", "b.c"}),
               "tvtags_version=3.026\n\n[Database]\n"
               "color a.c(4) ENUM /^enum color { R/\n"
-              "counter b.c(1) STATIC_VAR /^static int cou/\n"
+              "counter b.c(1) DATA /^int counter;$/\n"
               "GREEN a.c(4) ENUM_MEMBER /^enum color { R/\n"
               "helper_fn b.c(2) FUNCTION /^int helper_fn(/\n"
               "main a.c(5) FUNCTION /^int main(void)$/\n"
@@ -63,7 +63,7 @@ TEST_F(Forms, NoBrowserSortsAndShowsFuzzyLines)
               "RED a.c(4) ENUM_MEMBER\n"
               "SQR a.c(2) DEFINE\n"
               "color a.c(4) ENUM\n"
-              "counter b.c(1) STATIC_VAR\n"
+              "counter b.c(1) DATA\n"
               "helper_fn b.c(2) FUNCTION\n"
               "main a.c(5) FUNCTION\n"
               "stdio.h a.c(3) FILE\n");
@@ -81,7 +81,7 @@ TEST_F(Forms, OptimisedFormNumbersTheFiles)
                                                        "RED #0(4) e\n"
                                                        "GREEN #0(4) e\n"
                                                        "main #0(5) F type='int' args='(void)'\n"
-                                                       "counter #1(1) sD type='int'\n"
+                                                       "counter #1(1) d type='int'\n"
                                                        "helper_fn #1(2) F type='int' args='(int a, int b)'\n"
                                                        "spaced #2(1) d type='int'\n");
     /* Without -O a name with a blank is quoted. */
@@ -99,7 +99,7 @@ TEST_F(Forms, CtagsFormEscapesPatternsAndRenamesMain)
                                                                "RED\ta.c\t/^enum color { RED, GREEN = 2 };$/\n"
                                                                "GREEN\ta.c\t/^enum color { RED, GREEN = 2 };$/\n"
                                                                "Ma\ta.c\t/^int main(void)$/\n"
-                                                               "counter\tb.c\t/^static int counter;$/\n"
+                                                               "counter\tb.c\t/^int counter;$/\n"
                                                                "helper_fn\tb.c\t/^int helper_fn(int a, int b) \\/* a\\/b *\\/$/\n"
                                                                "spaced\t\"my file.c\"\t/^int spaced;$/\n");
 }
@@ -107,7 +107,7 @@ TEST_F(Forms, CtagsFormEscapesPatternsAndRenamesMain)
 TEST_F(Forms, CtagsSortedFormsSayHowTheyAreSorted)
 {
     EXPECT_EQ(tags({"-ctags", "-nobrowser", "b.c"}), "!_TAG_FILE_SORTED\t2\t/0=unsorted, 1=sorted, 2=foldcase/\n"
-                                                     "counter\tb.c\t/^static int counter;$/\n"
+                                                     "counter\tb.c\t/^int counter;$/\n"
                                                      "helper_fn\tb.c\t/^int helper_fn(int a, int b) \\/* a\\/b *\\/$/\n");
     std::string sorted = tags({"-ctags", "-nobrowser", "-ignorecase", "a.c"});
     EXPECT_TRUE(starts_with(sorted, "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\nGREEN\ta.c\t")) << sorted;
@@ -123,7 +123,7 @@ TEST_F(Forms, CodewrightFormMarksFunctionsAndVariables)
                                                                  "RED a.c(4)????\n"
                                                                  "GREEN a.c(4)????\n"
                                                                  "main a.c(5)F\n"
-                                                                 "counter b.c(1)????\n"
+                                                                 "counter b.c(1)V\n"
                                                                  "helper_fn b.c(2)F\n"
                                                                  "spaced my file.c(1)V\n");
 }
@@ -132,7 +132,7 @@ TEST_F(Forms, CrossReferenceListingGoesToStandardOutput)
 {
     result_t r = run({"-text", "-noabsolute", "-q", "-ctags", "-x", "b.c"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, left("counter", 16) + right(1, 6) + " " + left("b.c", 14) + "static int counter;\n" +
+    EXPECT_EQ(r.out, left("counter", 16) + right(1, 6) + " " + left("b.c", 14) + "int counter;\n" +
                          left("helper_fn", 16) + right(2, 6) + " " + left("b.c", 14) +
                          "int helper_fn(int a, int b) /* a/b */\n");
     EXPECT_FALSE(exists(at("tags")));

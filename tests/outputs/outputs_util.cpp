@@ -14,7 +14,7 @@ const char *const a_c = "#define MAX 10\n"
                         "    return SQR(MAX) / 2;\n"
                         "}\n";
 
-const char *const b_c = "static int counter;\n"
+const char *const b_c = "int counter;\n"
                         "int helper_fn(int a, int b) /* a/b */\n"
                         "{\n"
                         "    return a + b;\n"

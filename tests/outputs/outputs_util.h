@@ -12,7 +12,7 @@ namespace outputs {
  * a.c: MAX (DEFINE, 1), SQR (DEFINE, 2, args "(x)"), stdio.h (FILE, 3),
  *      color (ENUM, 4) with RED and GREEN (ENUM_MEMBER, 4), main
  *      (FUNCTION, 5, "int" "(void)");
- * b.c: counter (STATIC_VAR, 1, "int"), helper_fn (FUNCTION, 2, "int"
+ * b.c: counter (DATA, 1, "int"), helper_fn (FUNCTION, 2, "int"
  *      "(int a, int b)"), its line holding a comment with slashes. */
 extern const char *const a_c;
 extern const char *const b_c;

@@ -323,6 +323,17 @@ TEST_F(TextOutput, UnwritableTagFileExitsWithTheSystemError)
     remove(blocker.c_str());
 }
 
+TEST_F(TextOutput, CollectingIsSilent)
+{
+    begin("a.c");
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 3000; i++)          // across several growth steps
+        add(TT_DATA, ("v" + std::to_string(i)).c_str(), i + 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
 TEST_F(TextOutput, DebugTracesEveryTag)
 {
     tvt_opt.debug = 1;

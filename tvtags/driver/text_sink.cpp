@@ -131,8 +131,11 @@ int text_sink(int type, tag_rec_t *rec)
 
     if (text_store.ts_count == text_store.ts_capacity) {
         int cap = text_store.ts_capacity + TEXT_GROW;
-        text_store.ts_entries = static_cast<text_entry_t *>(
-            chk_realloc(text_store.ts_entries, (size_t)cap * sizeof(text_entry_t)));
+        size_t bytes = (size_t)cap * sizeof(text_entry_t);
+        // The allocator reports a reallocation of nothing, so the first
+        // block is a plain allocation.
+        void *p = text_store.ts_entries ? chk_realloc(text_store.ts_entries, bytes) : chk_alloc(bytes);
+        text_store.ts_entries = static_cast<text_entry_t *>(p);
         text_store.ts_capacity = cap;
     }
     int index = text_store.ts_count++;

@@ -86,10 +86,10 @@ void build_classes(const lang_desc_t *d)
         cls[c] |= CC_HEX, cls[c - 'a' + 'A'] |= CC_HEX;
     for (int c = '0'; c <= '9'; c++)
         cls[c] = CC_DIGIT | CC_HEX;
-    cls['_'] = CC_IDSTART | CC_IDENT;
-    cls[' '] = cls['\t'] = CC_BLANK;
+    cls[int('_')] = CC_IDSTART | CC_IDENT;
+    cls[int(' ')] = cls[int('\t')] = CC_BLANK;
     if (d->ld_flags & LEX_DOLLAR_IDENT)
-        cls['$'] |= CC_IDSTART;
+        cls[int('$')] |= CC_IDSTART;
     if (d->ld_ident_start)
         for (const char *p = d->ld_ident_start; *p; p++)
             cls[static_cast<unsigned char>(*p)] |= CC_IDSTART;

@@ -12,7 +12,7 @@ namespace {
 
 FILE *error_stream()
 {
-    return lex_st.err ? lex_st.err : tvt_opt.err;
+    return lex_st.err;
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+#!/bin/bash
+# Compares the C-family definitions that tvtags finds in a source tree with
+# those Universal Ctags finds there: functions, structures, unions,
+# enumerations and their members, members, typedefs and macros.  A ctags tag
+# counts as found when tvtags has a tag of the same name in the same file.
+#
+#   compare_ctags.sh TREE [TVTAGS] [WORKDIR]
+#
+# TVTAGS is a tvtags binary whose C-family scanners are active (by default
+# the tvtags_cfamily tool of tests/lexer_tools in the debug build).  Prints
+# the share found per kind and overall, and the largest groups of misses;
+# WORKDIR keeps the lists (ctags.tsv, tvtags.tsv, misses.tsv).
+set -euo pipefail
+
+tree=${1:?usage: compare_ctags.sh TREE [TVTAGS] [WORKDIR]}
+tvtags=${2:-/tmp/b-lexer/tests/lexer_tools/tvtags_cfamily}
+work=${3:-/tmp/compare_ctags}
+mkdir -p "$work"
+tree=$(cd "$tree" && pwd -P)
+cd "$tree"
+
+find . -type f \( -name '*.c' -o -name '*.h' \) | sed 's|^\./||' | LC_ALL=C sort > "$work/files"
+echo "files: $(wc -l < "$work/files")"
+
+# ctags: name, file, kind; anonymous aggregates are named differently by
+# the two tools and are left out.
+ctags-universal -L "$work/files" --languages=C,C++ \
+    --kinds-C=fsugemtd --kinds-C++=fsugemtd -x --_xformat='%N	%F	%K' 2>/dev/null |
+    awk -F'\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/' | LC_ALL=C sort -u > "$work/ctags.tsv"
+
+# tvtags text form: name file(line) TYPE ...
+rm -f "$work/tvtags.txt"
+"$tvtags" -q -text -tvtags -o "$work/tvtags.txt" -I "$work/files" 2> "$work/tvtags.err" >/dev/null || true
+awk -v prefix="$tree/" '
+    /^tvtags_version=/ || /^\[/ || NF < 3 { next }
+    {
+        name = $1; f = $2; sub(/\([0-9]+\)$/, "", f)
+        if (index(f, prefix) == 1) f = substr(f, length(prefix) + 1)
+        print name "\t" f "\t" $3
+    }' "$work/tvtags.txt" | LC_ALL=C sort -u > "$work/tvtags.tsv"
+
+awk -F'\t' '
+    NR == FNR { have[$1 "\t" $2] = 1; next }
+    {
+        total[$3]++; all++
+        if (($1 "\t" $2) in have) { found[$3]++; hit++ }
+        else print $0 > "'"$work/misses.tsv"'"
+    }
+    END {
+        for (k in total)
+            printf "%-12s %8d of %8d  %6.2f%%\n", k, found[k], total[k], 100 * found[k] / total[k]
+        printf "%-12s %8d of %8d  %6.2f%%\n", "all", hit, all, 100 * hit / all
+    }' "$work/tvtags.tsv" "$work/ctags.tsv" | sort
+touch "$work/misses.tsv"
+
+echo
+echo "misses by kind and directory (largest first):"
+awk -F'\t' '{ d = $2; sub(/\/[^\/]*$/, "", d); print $3 "\t" d }' "$work/misses.tsv" |
+    sort | uniq -c | sort -rn | head -15
+echo
+echo "most frequent missed names:"
+cut -f1,3 "$work/misses.tsv" | sort | uniq -c | sort -rn | head -15
