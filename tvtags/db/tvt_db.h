@@ -64,7 +64,7 @@ struct db_block_ref_t {
 struct tvt_db_t {
     uint32_t d_flags;
     mmap_file_t *d_file;
-    mmap_file_t *d_lock;                /* holds the OS lock when not d_file itself */
+    mmap_file_t *d_lock;                /* an older view kept only for its lock, or null */
     int d_file_id;
     std::string d_cur_name;
     uint32_t d_cur_time;

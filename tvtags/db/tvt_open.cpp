@@ -207,25 +207,26 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
     db->d_file_id = -1;
     int flags = MMAP_COPY_OK | (writable ? MMAP_WRITE : 0);
 
-    // The lock is taken on a handle of its own before the data is read, so
-    // that what is read is what the previous holder left.
-    wl_stat_t st;
-    if (wl_stat(name, &st) == 0)
-        db->d_lock = mmap_file_open(name, 0);   // mapped only: a copy holds no descriptor
-    if (db->d_lock == nullptr) {
-        db->d_file = mmap_file_open(name, flags);
-        if (db->d_file == nullptr)
-            return fail(db, err, TVT_ERR_OPEN);
-    }
+    db->d_file = mmap_file_open(name, flags);
+    if (db->d_file == nullptr)
+        return fail(db, err, TVT_ERR_OPEN);
     bool announced = false;
-    db_lock_wait(db->d_lock != nullptr ? db->d_lock : db->d_file, writable, name, &announced);
-    if (db->d_file == nullptr) {
-        db->d_file = mmap_file_open(name, flags);
-        if (db->d_file == nullptr)
-            return fail(db, err, TVT_ERR_OPEN);
-    } else if (writable && wl_stat(name, &st) == 0 && (uint64_t) st.st_size > db_size(db)) {
-        // Locked on the data handle: the file may have grown meanwhile.
-        mmap_file_probe(db->d_file, (size_t) st.st_size);
+    db_lock_wait(db->d_file, writable, name, &announced);
+    // The view was made before the lock: its bytes are the file's (the
+    // mapping is shared), but the holder may have grown the file meanwhile.
+    wl_stat_t st;
+    if (wl_stat(name, &st) == 0 && (uint64_t) st.st_size > db_size(db)) {
+        if (writable) {
+            mmap_file_probe(db->d_file, (size_t) st.st_size);
+        } else {
+            // A read-only view cannot grow: take a new one and keep the old
+            // handle only for its lock.
+            mmap_file_t *fresh = mmap_file_open(name, flags);
+            if (fresh != nullptr) {
+                db->d_lock = db->d_file;
+                db->d_file = fresh;
+            }
+        }
     }
     if (writable)
         write_marker(db);

@@ -77,6 +77,17 @@ void write_back(const mmap_file_t *f) {
         wl_printf("mmap: %s: write error\n", f->mf_name);
 }
 
+// Whether a missing file could be made: tried now, so that the caller
+// learns it at once and not when the copy is written back on close.
+bool can_create(const char *name) {
+    FILE *out = fopen(name, "wb");
+    if (!out)
+        return false;
+    fclose(out);
+    remove(name);
+    return true;
+}
+
 void release(mmap_file_t *f) {
     chk_free(f->mf_name);
     chk_free(f);
@@ -124,6 +135,10 @@ mmap_file_t *mmap_file_open(const char *name, int flags) {
     if (!read_whole(name, &base, &size)) {
         if (!writable || exists) {
             release(f);      // missing and read-only, or present but unreadable
+            return nullptr;
+        }
+        if (!can_create(name)) {
+            release(f);      // the copy could never be written back
             return nullptr;
         }
         base = static_cast<unsigned char *>(chk_zalloc(NEW_FILE_SIZE));

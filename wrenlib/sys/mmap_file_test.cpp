@@ -54,6 +54,14 @@ TEST_P(MmapFile, ExistingFileIsReadWhole) {
     mmap_file_close(f);
 }
 
+TEST_P(MmapFile, MissingFileInAMissingFolderIsNull) {
+    // Neither a mapping nor a copy can be made there: the caller hears it
+    // at open, not when the copy fails to be written back.
+    const std::string name = tmp.at("no/such/dir/new.db");
+    EXPECT_EQ(mmap_file_open(name.c_str(), MMAP_WRITE | MMAP_COPY_OK), nullptr);
+    EXPECT_FALSE(wl_test::fs::exists(tmp.at("no")));
+}
+
 TEST_P(MmapFile, MissingReadOnlyFileIsNull) {
     EXPECT_EQ(mmap_file_open(tmp.at("absent").c_str(), MMAP_COPY_OK), nullptr);
     EXPECT_EQ(mmap_file_open(tmp.at("absent").c_str(), 0), nullptr);

@@ -54,6 +54,19 @@ TEST_F(CppScan, FunctionsWithAnnotations)
                       "FUNCTION old\nPROTOTYPE next\n");
 }
 
+TEST_F(CppScan, QualifierMacrosBeforeUnderscoreNames)
+{
+    // After a name that followed a type, a "__" word is an annotation
+    // unless what follows shows it is the declared function.
+    scan("void notrace __cov(u8 a, u8 b) { }\nvoid notrace __proto(void);\nvoid notrace __old();\n"
+         "long y __aligned(8);\nint z __section(\".data\") = 1, w __used;\n"
+         "static void notrace __exit_fn(struct p *prog, u64 start)\n  __releases(RCU)\n{ }\n");
+    EXPECT_EQ(dump(), "FUNCTION __cov\nPROTOTYPE __proto\nPROTOTYPE __old\nDATA y\nDATA z\nDATA w\n"
+                      "STATIC_FUNC __exit_fn\n");
+    EXPECT_EQ(find("__cov")->type_text, "void notrace");
+    EXPECT_EQ(find("__cov")->args, "(u8 a, u8 b)");
+}
+
 TEST_F(CppScan, MacroCallsAtFileLevel)
 {
     // A call at file level looks like a prototype of the macro; the
@@ -97,13 +110,16 @@ TEST_F(CppScan, StructMembersOfEveryShape)
          "  union { long l; void *p; };\n"
          "  struct inner { int deep; } in;\n"
          "  spinlock_t lock;\n"
+         "  u64 (*clock)(void);\n"
+         "  s32 (*check)(struct env *e,\n              int x);\n"
          "} __packed;\n"
          "struct ops *make(void) { return 0; }\n"
          "struct ops;\n"
          "struct ops *global;\n");
     EXPECT_EQ(dump(), "STRUCT ops\nMEMBER list<ops\nMEMBER open<ops\nMEMBER release<ops\nMEMBER flag<ops\n"
                       "MEMBER other<ops\nMEMBER name<ops\nUNION anon<ops\nMEMBER l<anon\nMEMBER p<anon\n"
-                      "STRUCT inner<ops\nMEMBER deep<inner\nMEMBER in<ops\nMEMBER lock<ops\n"
+                      "STRUCT inner<ops\nMEMBER deep<inner\nMEMBER in<ops\nMEMBER lock<ops\nMEMBER clock<ops\n"
+                      "MEMBER check<ops\n"
                       "FUNCTION make\nDATA global\n");
     EXPECT_EQ(find("list")->type_text, "struct list_head");
     EXPECT_EQ(find("make")->type_text, "struct ops *");

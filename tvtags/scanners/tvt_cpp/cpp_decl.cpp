@@ -173,14 +173,22 @@ bool knr_start(int t)
 }
 
 constexpr int kMoreDeclarators = -2;
+constexpr int kReadOn = -3;
 
 // After "name (": the parameter list, then what follows it decides
 // between prototype and definition.
+int function_end(cpp_decl_t &d, int t);
+
 int function_tail(cpp_decl_t &d)
 {
+    lex_collect_args(&cpp_st.args, 1);
+    return function_end(d, cpp_next());
+}
+
+// The rest of a function declarator; t is the token after the list.
+int function_end(cpp_decl_t &d, int t)
+{
     dstr_t *args = &cpp_st.args;
-    lex_collect_args(args, 1);
-    int t = cpp_next();
     if (t == KEY_CONST) {
         t = cpp_next();
         if (t == TOK_EQUAL) {  // pure virtual
@@ -291,6 +299,62 @@ int function_tail(cpp_decl_t &d)
     return ';';
 }
 
+// Whether a group read as text looks like a parameter list rather than
+// the arguments of an annotation macro: "()", "(void)", "(u8 a, u8 b)",
+// "(struct x *p)" against "(8)", "(\".text\")", "(1, 2)".
+bool looks_like_params(const char *s)
+{
+    if (strcmp(s, "()") == 0 || strchr(s, '*') || strstr(s, "..."))
+        return true;
+    for (const char *p = s; p[0] && p[1] && p[2]; p++) {
+        bool word_end = (p[0] >= 'a' && p[0] <= 'z') || (p[0] >= 'A' && p[0] <= 'Z') ||
+                        (p[0] >= '0' && p[0] <= '9') || p[0] == '_';
+        bool word_start = (p[2] >= 'a' && p[2] <= 'z') || (p[2] >= 'A' && p[2] <= 'Z') || p[2] == '_';
+        if (word_end && p[1] == ' ' && word_start)
+            return true;  // two words in a row: a type and a name
+    }
+    return strstr(s, "void") != nullptr;
+}
+
+// A "__" word right after a name that followed a type: an annotation
+// ("int x __read_mostly;", "long y __aligned(8);"), or the real name after
+// a qualifier macro ("void notrace __foo(int a) {").  Returns kReadOn with
+// the next token in d.pending, or a parser result.
+int after_name_word(cpp_decl_t &d, int t)
+{
+    static tag_rec_t word;
+    (void)t;
+    tag_capture(&word, TAG_CAP_LINE | TAG_CAP_NAME);
+    int u = cpp_next();
+    if (u == ';' || u == ',' || u == TOK_EQUAL || u == '[' || u == ':') {
+        d.pending = u;
+        return kReadOn;
+    }
+    if (u != '(') {
+        // Not an annotation: the word is the name.
+        demote(d);
+        tag_rec = word;
+        d.have_name = true;
+        d.name_first = false;
+        d.firm = false;
+        d.pending = u;
+        return kReadOn;
+    }
+    dstr_t *args = &cpp_st.args;
+    lex_collect_args(args, 1);
+    int v = cpp_next();
+    bool annotation = (v == ';' || v == ',' || v == TOK_EQUAL) && !looks_like_params(args->dl_str);
+    if (annotation) {
+        d.pending = v;
+        return kReadOn;
+    }
+    demote(d);
+    tag_rec = word;
+    d.have_name = true;
+    d.name_first = false;
+    return function_end(d, v);
+}
+
 // C++ words that C code uses as names ("void *private;" in a header).
 bool cxx_word(int t)
 {
@@ -360,13 +424,15 @@ int cpp_decl(cpp_decl_t &d, int t)
                 continue;
             }
             if (d.have_name && d.firm && cpp_text_starts("__") && strncmp(tag_rec.tr_name, "__", 2) != 0) {
-                // An annotation after the name: "int x __read_mostly;".
-                int u = cpp_next();
-                if (u == '(') {
-                    lex_skip_group('(');
-                    u = cpp_next();
+                int r = after_name_word(d, t);
+                if (r == kMoreDeclarators) {
+                    next_declarator(d);
+                    t = cpp_next();
+                    continue;
                 }
-                t = u;
+                if (r != kReadOn)
+                    return r;
+                t = d.pending;
                 continue;
             }
             take_name(d);
@@ -397,6 +463,20 @@ int cpp_decl(cpp_decl_t &d, int t)
             continue;
         case '(':
             if (d.have_name) {
+                // "u64 (*fn)(void)": the candidate was the type of a
+                // declarator in parentheses.
+                int u = cpp_next();
+                if (u == TOK_STAR || u == TOK_XOR || u == TOK_AMP) {
+                    demote(d);
+                    paren_declarator(d);
+                    t = cpp_next();
+                    if (t == '(' && d.have_name) {
+                        lex_skip_group('(');
+                        t = cpp_next();
+                    }
+                    continue;
+                }
+                cpp_unget(u);
                 int r = function_tail(d);
                 if (r != kMoreDeclarators)
                     return r;

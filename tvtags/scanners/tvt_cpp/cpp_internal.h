@@ -46,6 +46,7 @@ struct cpp_decl_t {
     int prev = PK_NONE;
     int base_len = 0;         // type text shared by later declarators
     bool based = false;       // base_len was set
+    int pending = 0;          // a token read ahead by a helper
     dstr_t *text;
     int level;
 
