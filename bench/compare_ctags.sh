@@ -6,14 +6,13 @@
 #
 #   compare_ctags.sh TREE [TVTAGS] [WORKDIR]
 #
-# TVTAGS is a tvtags binary whose C-family scanners are active (by default
-# the tvtags_cfamily tool of tests/lexer_tools in the debug build).  Prints
+# TVTAGS is the tvtags binary (by default the release build's).  Prints
 # the share found per kind and overall, and the largest groups of misses;
 # WORKDIR keeps the lists (ctags.tsv, tvtags.tsv, misses.tsv).
 set -euo pipefail
 
 tree=${1:?usage: compare_ctags.sh TREE [TVTAGS] [WORKDIR]}
-tvtags=${2:-/tmp/b-lexer/tests/lexer_tools/tvtags_cfamily}
+tvtags=${2:-$(cd "$(dirname "$0")/.." && pwd)/build/release/tvtags/tvtags}
 work=${3:-/tmp/compare_ctags}
 mkdir -p "$work"
 tree=$(cd "$tree" && pwd -P)
