@@ -15,6 +15,8 @@ tree=${1:?usage: compare_ctags.sh TREE [TVTAGS] [WORKDIR]}
 tvtags=${2:-$(cd "$(dirname "$0")/.." && pwd)/build/release/tvtags/tvtags}
 work=${3:-/tmp/compare_ctags}
 mkdir -p "$work"
+work=$(cd "$work" && pwd -P)
+tvtags=$(cd "$(dirname "$tvtags")" && pwd -P)/$(basename "$tvtags")
 tree=$(cd "$tree" && pwd -P)
 cd "$tree"
 

@@ -82,8 +82,9 @@ TEST_F(ProcessTest, KilledWriterLeavesTheMarkerOrASoundFile)
         }
         close(ready[1]);
         char c;
-        if (round % 3 != 0)
+        if (round % 3 != 0) {
             ASSERT_EQ(read(ready[0], &c, 1), 1);
+        }
         close(ready[0]);
         usleep((useconds_t) (rng() % 4000));
         kill(pid, SIGKILL);
