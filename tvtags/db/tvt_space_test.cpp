@@ -31,20 +31,8 @@ uint32_t chunk_size(const tvt_db_t *db, uint32_t ref)
     return LGET16(tvt_base(db) + ref - 2);
 }
 
-class SpaceTest : public DbTest {
+class SpaceTest : public OpenDbTest {
   protected:
-    tvt_db_t *db = nullptr;
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        db = open_w(path("tags"));
-        ASSERT_NE(db, nullptr);
-    }
-    void TearDown() override
-    {
-        tvt_close(db);
-        DbTest::TearDown();
-    }
     uint32_t top() const { return header(db, TH_TOP); }
     // A chunk of `payload` bytes followed by a small one that keeps it from
     // merging with what comes next.

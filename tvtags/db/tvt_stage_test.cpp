@@ -7,20 +7,8 @@ namespace {
 
 using namespace tvt_test;
 
-class StageTest : public DbTest {
+class StageTest : public OpenDbTest {
   protected:
-    tvt_db_t *db = nullptr;
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        db = open_w(path("tags"));
-        ASSERT_NE(db, nullptr);
-    }
-    void TearDown() override
-    {
-        tvt_close(db);
-        DbTest::TearDown();
-    }
     std::vector<BlockInfo> blocks_of(const std::string &file)
     {
         int id = tvt_find_file(db, file.c_str());

@@ -9,20 +9,8 @@ namespace {
 
 using namespace tvt_test;
 
-class StringsTest : public DbTest {
+class StringsTest : public OpenDbTest {
   protected:
-    tvt_db_t *db = nullptr;
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        db = open_w(path("tags"));
-        ASSERT_NE(db, nullptr);
-    }
-    void TearDown() override
-    {
-        tvt_close(db);
-        DbTest::TearDown();
-    }
     uint32_t intern(int kind, const std::string &s) { return tvt_intern(db, kind, s.c_str(), (int) s.size() + 1); }
     uint32_t count_of(uint32_t ref) const { return LGET16(tvt_base(db) + ref); }
     uint32_t name_ref(const std::string &file, const std::string &name)

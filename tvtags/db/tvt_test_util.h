@@ -82,6 +82,23 @@ class DbTest : public ::testing::Test {
     }
 };
 
+// A test on one database, "tags", opened for writing for each case.
+class OpenDbTest : public DbTest {
+  protected:
+    tvt_db_t *db = nullptr;
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        db = open_w(path("tags"));
+        ASSERT_NE(db, nullptr);
+    }
+    void TearDown() override
+    {
+        tvt_close(db);
+        DbTest::TearDown();
+    }
+};
+
 inline std::vector<unsigned char> read_bytes(const std::string &p)
 {
     std::vector<unsigned char> out;
