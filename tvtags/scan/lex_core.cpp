@@ -17,6 +17,18 @@ constexpr size_t kBlockSize = 64 * 1024;
 
 lex_input_t &in() { return lex_st.in; }
 
+// The next block of the file once the last is used up; false at the end.
+bool refill(lex_input_t &i)
+{
+    if (i.eof)
+        return false;
+    i.blen = fread(i.block, 1, kBlockSize, i.fp);
+    i.bpos = 0;
+    if (i.blen == 0)
+        i.eof = true;
+    return !i.eof;
+}
+
 // Raw bytes for the binary reader: up to n from the block or the text.
 int read_raw(char *dst, int n)
 {
@@ -32,16 +44,8 @@ int read_raw(char *dst, int n)
     }
     int got = 0;
     while (got < n) {
-        if (i.bpos == i.blen) {
-            if (i.eof)
-                break;
-            i.blen = fread(i.block, 1, kBlockSize, i.fp);
-            i.bpos = 0;
-            if (i.blen == 0) {
-                i.eof = true;
-                break;
-            }
-        }
+        if (i.bpos == i.blen && !refill(i))
+            break;
         size_t k = i.blen - i.bpos;
         if (k > size_t(n - got))
             k = size_t(n - got);
@@ -190,16 +194,8 @@ int lex_fill_piece(bool raw)
         got_nl = nl != nullptr;
     } else {
         while (n < max) {
-            if (i.bpos == i.blen) {
-                if (i.eof)
-                    break;
-                i.blen = fread(i.block, 1, kBlockSize, i.fp);
-                i.bpos = 0;
-                if (i.blen == 0) {
-                    i.eof = true;
-                    break;
-                }
-            }
+            if (i.bpos == i.blen && !refill(i))
+                break;
             size_t avail = i.blen - i.bpos;
             if (avail > max - n)
                 avail = max - n;
