@@ -26,8 +26,10 @@ def run(cmd, cwd, env=None):
     p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     _, status, ru = os.wait4(p.pid, 0)
     dt = time.monotonic() - t0
-    if os.WEXITSTATUS(status) != 0:
-        print("  (exit %d: %s)" % (os.WEXITSTATUS(status), " ".join(cmd)), file=sys.stderr)
+    if not os.WIFEXITED(status) or os.WEXITSTATUS(status) != 0:
+        # A failed run is no figure: it would look like the fastest.
+        print("  (failed, status %d: %s)" % (status, " ".join(cmd)), file=sys.stderr)
+        return float("nan"), float("nan")
     return dt, ru.ru_maxrss / 1024.0
 
 
@@ -37,6 +39,8 @@ def best(cmd, cwd, repeat, prepare=None):
         if prepare:
             prepare()
         results.append(run(cmd, cwd))
+    if any(r[0] != r[0] for r in results):
+        return float("nan"), float("nan")
     return min(r[0] for r in results), max(r[1] for r in results)
 
 
@@ -47,9 +51,10 @@ def report(title, ours, peers):
     if ours:
         name, (t, m) = ours
         print("  %-34s %8.2f s %8.0f MB" % (name, t, m))
-        if peers:
-            bt = min(p[0] for p in peers.values())
-            bm = min(p[1] for p in peers.values())
+        good = [p for p in peers.values() if p[0] == p[0]]
+        if good:
+            bt = min(p[0] for p in good)
+            bm = min(p[1] for p in good)
             print("  ratio to the best peer: time %.3f, memory %.3f" % (t / bt, m / bm))
 
 
@@ -84,6 +89,7 @@ def main():
                 p = os.path.join(out, x)
                 if os.path.isdir(p):
                     shutil.rmtree(p)
+                    os.makedirs(p)   # gtags wants its database folder to exist
                 elif os.path.exists(p):
                     os.remove(p)
         return f
