@@ -16,7 +16,14 @@ case "$1" in
         rm -rf "$prefix"
         mkdir -p "$prefix"
         "$wine" wineboot -i >/dev/null 2>&1 || true
-        "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        # The first boot may still be settling on a busy machine: retry.
+        n=0
+        until "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1; do
+            n=$((n + 1))
+            [ $n -lt 10 ] || exit 1
+            wineserver -w || true
+            sleep 3
+        done
         wineserver -w || true
         touch "$prefix/.tv-ready"
     fi
