@@ -20,6 +20,7 @@
 #include "wrenlib/wl_assert.h"
 #include "tvt_format.h"
 #include "tvt_io.h"
+#include "tvt_share.h"
 
 /* Consistency checks that keep the wording of the engine's established
  * assertion texts, whatever the local names are here. */
@@ -81,10 +82,8 @@ struct tvt_db_t {
     bool d_marker_written;
     uint64_t d_size_limit;              /* growth beyond this fails */
 
-    /* Name sharing: CRC-32 -> reference.  Names that collide on the CRC
-     * with the one in the table are kept apart in d_share_more. */
-    hash_t *d_share;
-    std::unordered_map<uint32_t, std::vector<uint32_t>> d_share_more;
+    /* Name sharing: CRC-32 -> references of this run's name entries. */
+    db_share_index d_share;
 
     /* Free lists, one ordered set of block offsets per size class. */
     std::set<uint32_t> d_free[DB_FREE_CLASSES];

@@ -3,12 +3,10 @@
 //
 // Names are shared through a table keyed on their CRC-32.  Two different
 // names can have one CRC, so a hit is only taken when the stored text is the
-// same; the other names of that CRC are kept in a side list.  Nothing of this
+// same; names of one CRC sit side by side in the index.  Nothing of this
 // is stored: a later run starts with an empty table.
 #include <stdint.h>
 #include <string.h>
-
-#include <algorithm>
 
 #include "tvt_db.h"
 
@@ -88,61 +86,32 @@ uint32_t share_hit(tvt_db_t *db, uint32_t ref)
 uint32_t intern_name(tvt_db_t *db, const char *bytes, int len)
 {
     uint32_t crc = crc32(bytes, len);
-    if (db->d_share == nullptr)
-        db->d_share = hash_create(2048, 2048);
-    uint32_t first = (uint32_t) (uintptr_t) hash_int_lookup(db->d_share, (int32_t) crc);
-    if (first != 0) {
-        if (same_name(db, first, bytes, len))
-            return share_hit(db, first);
-        auto more = db->d_share_more.find(crc);
-        if (more != db->d_share_more.end())
-            for (uint32_t r : more->second)
-                if (same_name(db, r, bytes, len))
-                    return share_hit(db, r);
-    }
+    uint32_t ref = db->d_share.find(crc, [&](uint32_t r) { return same_name(db, r, bytes, len); });
+    if (ref != 0)
+        return share_hit(db, ref);
     uint32_t c = store_entry(db, TVT_KIND_NAME, (uint32_t) len + 2);
     if (c == 0)
         return 0;
-    uint32_t ref = c + CHUNK_HDR;
+    ref = c + CHUNK_HDR;
     db_put16(db, ref, 1);
     memcpy(db_at(db, ref + 2), bytes, (size_t) len);
-    if (first == 0)
-        hash_int_insert(db->d_share, (int32_t) crc, (void *) (uintptr_t) ref);
-    else
-        db->d_share_more[crc].push_back(ref);
+    db->d_share.add(crc, ref);
     return ref;
 }
 
 // Forgets a name entry that is about to be freed.  Only this run's entries
-// are in the table; an older entry with the same text must not take the
-// table's entry with it.
+// are in the index; an older entry with the same text is not, so only the
+// entry at this very reference goes.
 void unshare(tvt_db_t *db, uint32_t ref)
 {
-    if (db->d_share == nullptr)
+    if (db->d_share.size() == 0)
         return;
     const char *text = (const char *) db_at(db, ref + 2);
     size_t room = db_size(db) - (ref + 2);
     const char *end = (const char *) memchr(text, 0, room);
     if (end == nullptr)
         return;
-    int len = (int) (end - text) + 1;
-    uint32_t crc = crc32(text, len);
-    uint32_t first = (uint32_t) (uintptr_t) hash_int_lookup(db->d_share, (int32_t) crc);
-    auto more = db->d_share_more.find(crc);
-    if (first == ref) {
-        hash_int_remove(db->d_share, (int32_t) crc, 0);
-        if (more != db->d_share_more.end()) {
-            hash_int_insert(db->d_share, (int32_t) crc, (void *) (uintptr_t) more->second.front());
-            more->second.erase(more->second.begin());
-            if (more->second.empty())
-                db->d_share_more.erase(more);
-        }
-    } else if (more != db->d_share_more.end()) {
-        auto &v = more->second;
-        v.erase(std::remove(v.begin(), v.end(), ref), v.end());
-        if (v.empty())
-            db->d_share_more.erase(more);
-    }
+    db->d_share.remove(crc32(text, (int) (end - text) + 1), ref);
 }
 
 } // namespace
@@ -184,10 +153,7 @@ void db_release_name(tvt_db_t *db, uint32_t ref)
 
 void db_share_drop(tvt_db_t *db)
 {
-    if (db->d_share != nullptr)
-        hash_destroy(db->d_share, 0);
-    db->d_share = nullptr;
-    db->d_share_more.clear();
+    db->d_share.clear();
 }
 
 bool db_text_ok(const tvt_db_t *db, uint32_t ref)

@@ -111,7 +111,7 @@ TEST(Crc32, MatchesBitwiseComputationOnRandomData)
     std::vector<unsigned char> data(1000);
     for (auto &b : data)
         b = static_cast<unsigned char>(rng());
-    for (size_t n : {size_t{1}, size_t{2}, size_t{7}, size_t{64}, size_t{999}, size_t{1000}})
+    for (size_t n : {size_t{1}, size_t{2}, size_t{7}, size_t{8}, size_t{9}, size_t{17}, size_t{64}, size_t{999}, size_t{1000}})
         EXPECT_EQ(crc32(data.data(), static_cast<int>(n)), crc_bitwise(data.data(), n)) << n;
     for (int b = 0; b < 256; b++) { // every table entry
         unsigned char c = static_cast<unsigned char>(b);
