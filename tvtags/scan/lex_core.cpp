@@ -157,8 +157,12 @@ const keyword_t *find_in(hash_t *h, const char *word, int len)
             buf[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
         }
         buf[len] = '\0';
+        if (!lex_kw_may_hold(h, buf, len))
+            return nullptr;
         return static_cast<const keyword_t *>(hash_nlookup(h, buf, len));
     }
+    if (!lex_kw_may_hold(h, word, len))
+        return nullptr;
     return static_cast<const keyword_t *>(hash_nlookup(h, word, len));
 }
 
@@ -411,6 +415,7 @@ void lex_release(void)
         d->ld_kw_hash = d->ld_dir_hash = nullptr;
     }
     lex_st.nbuilt = 0;
+    lex_kw_filter_reset();
     lex_close_file();
     chk_free_ptr(&lex_st.in.block);
     chk_free_ptr(&lex_st.in.path);

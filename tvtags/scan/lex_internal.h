@@ -3,6 +3,7 @@
 // State and helpers shared by the lexer's own files.
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 #include "tvt_lex.h"
 #include "wrenlib/dstr.h"
@@ -61,6 +62,10 @@ int lex_directive_rule(int deflt);
 // The keyword entry for a word, or null (folded under LEX_NOCASE).
 const keyword_t *lex_find_keyword(const char *word, int len);
 const keyword_t *lex_find_directive(const char *word, int len);
+// False when no key of the table can equal the word (a fast pre-test of
+// the keyword lookups); forgotten when the lexer's tables are released.
+bool lex_kw_may_hold(const hash_t *h, const char *word, int len);
+void lex_kw_filter_reset();
 
 inline int lex_cls(int c) { return lex_st.cls[c & 0xFF]; }
 
@@ -122,6 +127,42 @@ inline void text_add(int c)
     else
         dstr_add_char(&t, c);
     t.dl_str[t.dl_len] = '\0';
+}
+
+inline void text_append(const char *s, int n)
+{
+    dstr_t &t = lex_ctx.lx_text;
+    if (t.dl_len + n + 2 < t.dl_size) {
+        std::memcpy(t.dl_str + t.dl_len, s, size_t(n));
+        t.dl_len += n;
+        t.dl_str[t.dl_len] = '\0';
+        return;
+    }
+    for (int i = 0; i < n; i++)
+        text_add(static_cast<unsigned char>(s[i]));
+}
+
+// Consumes the characters of the current line piece, from the reading
+// position on, while their class has one of the bits: the fast path of the
+// lexer's character loops, which keeps the position in a register instead
+// of going through gc() for each character.  Returns how many were taken
+// and leaves them at `from`; stops at the end of the piece (the caller goes
+// on with gc(), which refills) and when a character was pushed back.
+inline int take_class_run(int bits, const char **from)
+{
+    lex_t &x = lex_ctx;
+    *from = x.lx_line + x.lx_pos;
+    if (x.lx_unget_char)
+        return 0;
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(x.lx_line) + x.lx_pos;
+    const unsigned char *e = reinterpret_cast<const unsigned char *>(x.lx_line) + x.lx_end;
+    const unsigned char *q = p;
+    while (q < e && (lex_st.cls[*q] & bits))
+        q++;
+    int n = int(q - p);
+    x.lx_pos += n;
+    x.lx_column += n;
+    return n;
 }
 
 inline void text_set(const char *s)

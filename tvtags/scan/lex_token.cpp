@@ -41,6 +41,9 @@ int read_word(int c)
     }
     text_add(c);
     for (;;) {
+        const char *run;
+        int n = take_class_run(CC_IDENT | CC_DIGIT, &run);
+        text_append(run, n);
         int d = gc();
         if (!(lex_cls(d) & (CC_IDENT | CC_DIGIT))) {
             ugc(d);
@@ -487,11 +490,37 @@ int dispatch(int c)
 
 } // namespace
 
+namespace {
+
+// Passes over the characters of the line piece that cannot end (or, when
+// nesting, open) a comment; a zero byte stops it as it stops gc().
+void skip_comment_text(bool nesting)
+{
+    lex_t &x = lex_ctx;
+    if (x.lx_unget_char)
+        return;
+    const char *p = x.lx_line + x.lx_pos;
+    const char *e = x.lx_line + x.lx_end;
+    const char *q = p;
+    while (q < e && *q != '*' && *q != 0 && !(nesting && *q == '/'))
+        q++;
+    int n = int(q - p);
+    x.lx_pos += n;
+    x.lx_column += n;
+}
+
+} // namespace
+
 void lex_skip_c_comment(bool nesting)
 {
     int level = 1;
     int c = gc();
     while (c) {
+        if (c != '*' && c != '/') {
+            skip_comment_text(nesting);
+            c = gc();
+            continue;
+        }
         int d = gc();
         if (c == '*' && d == '/') {
             if (--level == 0)
@@ -524,6 +553,8 @@ extern "C" int lex_token(void)
         while (lex_cls(c) & CC_BLANK) {
             if (x.lx_flags & LEX_SPACE)
                 break;
+            const char *run;
+            take_class_run(CC_BLANK, &run);
             c = gc();
         }
         x.lx_tok_line = x.lx_lineno;

@@ -255,3 +255,40 @@ TEST_F(LexTest, TokenNames)
 }
 
 } // namespace
+
+namespace {
+
+// Words, blanks and comments cut by the 2048-byte line pieces come out
+// whole.
+TEST_F(LexTest, WordsBlanksAndCommentsAcrossLinePieces)
+{
+    for (int pad = 2040; pad <= 2050; pad++) {
+        std::string blank(size_t(pad), ' ');
+        open(blank + "alpha_beta /*" + std::string(3000, 'c') + "*/ int\tgamma", kC);
+        ASSERT_EQ(texts(), (S{"alpha_beta", "int", "gamma"})) << pad;
+        open(std::string(size_t(pad), 'w') + " x", kC);
+        ASSERT_EQ(lex_token(), TOK_SYMBOL);
+        EXPECT_EQ(lex_ctx.lx_text.dl_len, pad);
+        EXPECT_EQ(lex_token(), TOK_SYMBOL);
+        EXPECT_EQ(text(), "x");
+    }
+    open("a /* one ** two *\n/ still */ b /**/ c /***/ d", kC);
+    EXPECT_EQ(texts(), (S{"a", "b", "c", "d"}));
+    open("a /* x /* y */ z */ b", LEX_NESTED_COMMENT);
+    EXPECT_EQ(texts(), (S{"a", "b"}));
+}
+
+// A keyword put into a built table later is found: the quick pre-test
+// follows the table's contents.
+TEST_F(LexTest, KeywordsAddedToABuiltTableAreFound)
+{
+    open("frob int", kC);
+    EXPECT_EQ(tokens(), (V{TOK_SYMBOL, KEY_INT}));
+    static keyword_t extra = {"frob", KEY_STRUCT, 0};
+    ASSERT_TRUE(hash_insert(desc.ld_kw_hash, extra.kw_name, &extra));
+    lex_open_string(src.data(), int(src.size()), "t.c");
+    lex_init(&desc);
+    EXPECT_EQ(tokens(), (V{KEY_STRUCT, KEY_INT}));
+}
+
+} // namespace
