@@ -130,7 +130,12 @@ int text_sink(int type, tag_rec_t *rec)
     }
 
     if (text_store.ts_count == text_store.ts_capacity) {
+        // At least TEXT_GROW more, and half as many again once the array is
+        // large: a tree of millions of tags must not move it thousands of
+        // times.
         int cap = text_store.ts_capacity + TEXT_GROW;
+        if (text_store.ts_capacity / 2 > TEXT_GROW)
+            cap = text_store.ts_capacity + text_store.ts_capacity / 2;
         size_t bytes = (size_t)cap * sizeof(text_entry_t);
         // The allocator reports a reallocation of nothing, so the first
         // block is a plain allocation.

@@ -118,25 +118,29 @@ void write_tvtags_entry(FILE *out, const text_entry_t &e, const file_numbers_t &
     wl_fprintf(out, "\n");
 }
 
-// A search pattern ends at the first bare slash, and a backslash starts an
-// escape, so both are escaped or an editor lands on the wrong line.
-std::string ctags_pattern(const char *text)
-{
-    std::string s;
-    for (const char *p = safe(text); *p; p++) {
-        if (*p == '\\' || *p == '/')
-            s += '\\';
-        s += *p;
-    }
-    return s;
-}
-
-void write_ctags_entry(FILE *out, const text_entry_t &e)
+// Put together in one buffer and written at once: this is the line a
+// ctags file holds millions of.
+void write_ctags_entry(FILE *out, const text_entry_t &e, std::string &line)
 {
     const char *file = safe(e.te_file);
-    const char *quote = strchr(file, ' ') ? "\"" : "";
-    std::string pattern = ctags_pattern(e.te_line_text);
-    wl_fprintf(out, "%s\t%s%s%s\t%c^%s$%c\n", e.te_name, quote, file, quote, '/', pattern.c_str(), '/');
+    bool quote = strchr(file, ' ') != nullptr;
+    line.assign(e.te_name);
+    line += '\t';
+    if (quote)
+        line += '"';
+    line += file;
+    if (quote)
+        line += '"';
+    line += "\t/^";
+    // A search pattern ends at the first bare slash, and a backslash starts
+    // an escape, so both are escaped or an editor lands on the wrong line.
+    for (const char *p = safe(e.te_line_text); *p; p++) {
+        if (*p == '\\' || *p == '/')
+            line += '\\';
+        line += *p;
+    }
+    line += "$/\n";
+    fwrite(line.data(), 1, line.size(), out);
 }
 
 void write_codewright_entry(FILE *out, const text_entry_t &e)
@@ -192,6 +196,7 @@ void text_write(void)
             wl_fprintf(stderr, "%s: %s\n", name, strerror(errno));
             exit(1);
         }
+        setvbuf(out, nullptr, _IOFBF, size_t(1) << 20);
     }
 
     std::vector<int> order = output_order();
@@ -204,6 +209,7 @@ void text_write(void)
     if (!tvt_opt.cxref)
         write_header(out, numbers);
 
+    std::string line;
     for (int i : order) {
         const text_entry_t &e = text_store.ts_entries[i];
         if (tvt_opt.cxref)
@@ -213,7 +219,7 @@ void text_write(void)
         else if (tvt_opt.format == FMT_CODEWRIGHT)
             write_codewright_entry(out, e);
         else
-            write_ctags_entry(out, e);
+            write_ctags_entry(out, e, line);
     }
 
     if (out == stdout) {
