@@ -108,18 +108,7 @@ void skip_directive_rest()
 int lex_directive_rule(int deflt)
 {
     lex_t &x = lex_ctx;
-    int c;
-    do
-        c = gc();
-    while (lex_cls(c) & CC_BLANK);
-    text_clear();
-    if (lex_cls(c) & CC_IDSTART) {
-        while (lex_cls(c) & (CC_IDENT | CC_DIGIT)) {
-            text_add(c);
-            c = gc();
-        }
-    }
-    ugc(c);
+    lex_read_word();
     const keyword_t *e = lex_find_directive(x.lx_text.dl_str, x.lx_text.dl_len);
     int (*handler)(int) = x.lx_desc ? x.lx_desc->ld_directive : nullptr;
 

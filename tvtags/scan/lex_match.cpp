@@ -331,6 +331,9 @@ int lex_read_word(void)
     if (lex_cls(c) & CC_IDSTART) {
         while (lex_cls(c) & (CC_IDENT | CC_DIGIT)) {
             text_add(c);
+            const char *run;
+            int n = take_class_run(CC_IDENT | CC_DIGIT, &run);
+            text_append(run, n);
             c = gc();
         }
     }
