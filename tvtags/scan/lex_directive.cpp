@@ -33,28 +33,18 @@ bool skip_quoted(int q)
 // stepped over so that a "/*" in a string or after "//" cannot swallow the
 // following lines, while a block comment spanning lines does not end the
 // directive early.  The newline is pushed back.
-// Steps over the characters of the line piece that mean nothing to the
-// loop below, without going through gc() for each.
-void skip_plain_text()
+// The characters that mean something to the loop below; the others are
+// stepped over a run at a time.
+bool plain_in_directive(unsigned char c)
 {
-    lex_t &x = lex_ctx;
-    if (x.lx_unget_char)
-        return;
-    const char *p = x.lx_line + x.lx_pos;
-    const char *e = x.lx_line + x.lx_end;
-    const char *q = p;
-    while (q < e && *q != 0 && *q != '\n' && *q != '\\' && *q != '/' && *q != '"' && *q != '\'')
-        q++;
-    int n = int(q - p);
-    x.lx_pos += n;
-    x.lx_column += n;
+    return c != 0 && c != '\n' && c != '\\' && c != '/' && c != '"' && c != '\'';
 }
 
 void skip_directive_rest()
 {
     uint32_t f = lex_ctx.lx_flags;
     for (;;) {
-        skip_plain_text();
+        take_run(plain_in_directive);
         int c = gc();
         switch (c) {
         case 0:

@@ -143,26 +143,33 @@ inline void text_append(const char *s, int n)
 }
 
 // Consumes the characters of the current line piece, from the reading
-// position on, while their class has one of the bits: the fast path of the
-// lexer's character loops, which keeps the position in a register instead
-// of going through gc() for each character.  Returns how many were taken
-// and leaves them at `from`; stops at the end of the piece (the caller goes
-// on with gc(), which refills) and when a character was pushed back.
-inline int take_class_run(int bits, const char **from)
+// position on, while keep(c) holds: the fast path of the lexer's character
+// loops, which keeps the position in a register instead of going through
+// gc() for each character.  Returns how many were taken and leaves them at
+// `from`; stops at the end of the piece (the caller goes on with gc(),
+// which refills) and takes nothing while a character is pushed back.
+template <typename Keep> inline int take_run(Keep keep, const char **from = nullptr)
 {
     lex_t &x = lex_ctx;
-    *from = x.lx_line + x.lx_pos;
+    if (from)
+        *from = x.lx_line + x.lx_pos;
     if (x.lx_unget_char)
         return 0;
     const unsigned char *p = reinterpret_cast<const unsigned char *>(x.lx_line) + x.lx_pos;
     const unsigned char *e = reinterpret_cast<const unsigned char *>(x.lx_line) + x.lx_end;
     const unsigned char *q = p;
-    while (q < e && (lex_st.cls[*q] & bits))
+    while (q < e && keep(*q))
         q++;
     int n = int(q - p);
     x.lx_pos += n;
     x.lx_column += n;
     return n;
+}
+
+// The same for the characters of a class (any of the bits).
+inline int take_class_run(int bits, const char **from = nullptr)
+{
+    return take_run([bits](unsigned char c) { return (lex_st.cls[c] & bits) != 0; }, from);
 }
 
 inline void text_set(const char *s)

@@ -490,34 +490,15 @@ int dispatch(int c)
 
 } // namespace
 
-namespace {
-
-// Passes over the characters of the line piece that cannot end (or, when
-// nesting, open) a comment; a zero byte stops it as it stops gc().
-void skip_comment_text(bool nesting)
-{
-    lex_t &x = lex_ctx;
-    if (x.lx_unget_char)
-        return;
-    const char *p = x.lx_line + x.lx_pos;
-    const char *e = x.lx_line + x.lx_end;
-    const char *q = p;
-    while (q < e && *q != '*' && *q != 0 && !(nesting && *q == '/'))
-        q++;
-    int n = int(q - p);
-    x.lx_pos += n;
-    x.lx_column += n;
-}
-
-} // namespace
-
 void lex_skip_c_comment(bool nesting)
 {
     int level = 1;
     int c = gc();
     while (c) {
         if (c != '*' && c != '/') {
-            skip_comment_text(nesting);
+            // Nothing up to the next '*' (or '/' when nesting) can end or
+            // open a comment; a zero byte stops it as it stops gc().
+            take_run([nesting](unsigned char d) { return d != '*' && d != 0 && !(nesting && d == '/'); });
             c = gc();
             continue;
         }
@@ -553,8 +534,7 @@ extern "C" int lex_token(void)
         while (lex_cls(c) & CC_BLANK) {
             if (x.lx_flags & LEX_SPACE)
                 break;
-            const char *run;
-            take_class_run(CC_BLANK, &run);
+            take_class_run(CC_BLANK);
             c = gc();
         }
         x.lx_tok_line = x.lx_lineno;
