@@ -45,7 +45,7 @@ struct block_t {
 
 class checker_t {
   public:
-    checker_t(const unsigned char *base, size_t size) : m_base(base), m_size(size) {}
+    checker_t(const unsigned char *base, size_t size, int mode) : m_base(base), m_size(size), m_mode(mode) {}
 
     int run();
     std::string m_report;
@@ -54,6 +54,7 @@ class checker_t {
   private:
     const unsigned char *m_base;
     uint64_t m_size;
+    int m_mode;
     uint64_t m_top = 0;
     std::vector<piece_t> m_pieces;
     std::vector<std::pair<uint64_t, uint64_t>> m_name_pools;   // used regions
@@ -96,6 +97,7 @@ class checker_t {
     void pools();
     void tiling();
     bool orphan_names(uint64_t start, uint64_t end) const;
+    bool structure_only() const { return (m_mode & TVT_CHECK_STRUCTURE) != 0; }
     const block_t *block_of_tid(uint32_t tid) const;
 };
 
@@ -542,7 +544,7 @@ void checker_t::tiling()
         if (p.p_start < pos) {
             problem("%s at %lx overlaps %s ending at %lx", p.p_what, (unsigned long) p.p_start, last,
                     (unsigned long) pos);
-        } else if (p.p_start > pos && !orphan_names(pos, p.p_start)) {
+        } else if (p.p_start > pos && !structure_only() && !orphan_names(pos, p.p_start)) {
             problem("bytes %lx..%lx after %s belong to nothing", (unsigned long) pos, (unsigned long) p.p_start, last);
         }
         if (p.p_end > pos) {
@@ -550,7 +552,7 @@ void checker_t::tiling()
             last = p.p_what;
         }
     }
-    if (pos < m_top && !orphan_names(pos, m_top))
+    if (pos < m_top && !structure_only() && !orphan_names(pos, m_top))
         problem("bytes %lx..%lx before top belong to nothing", (unsigned long) pos, (unsigned long) m_top);
 }
 
@@ -575,8 +577,10 @@ int checker_t::run()
     file_table();
     block_chain();
     free_index_chain();
-    records();
-    names();
+    if (!structure_only()) {
+        records();
+        names();
+    }
     free_lists();
     pools();
     tiling();
@@ -598,7 +602,12 @@ int report(checker_t &c, char *msg, size_t msg_size)
 
 int tvt_check(const unsigned char *base, size_t size, char *msg, size_t msg_size)
 {
-    checker_t c(base, size);
+    return tvt_check_mode(base, size, 0, msg, msg_size);
+}
+
+int tvt_check_mode(const unsigned char *base, size_t size, int mode, char *msg, size_t msg_size)
+{
+    checker_t c(base, size, mode);
     return report(c, msg, msg_size);
 }
 

@@ -21,6 +21,14 @@ extern "C" {
  * msg_size > 0; msg may be null). */
 int tvt_check(const unsigned char *base, size_t size, char *msg, size_t msg_size);
 
+/* Mode of tvt_check_mode: only the structures a writer walks or changes
+ * (header, counter table, name block, file table and the names of files,
+ * the chains of blocks, the free lists, the pools) and their overlaps; the
+ * records, and the shared names and texts they lead to, are not read, so
+ * the bytes between the structures are taken as they are. */
+#define TVT_CHECK_STRUCTURE 1
+int tvt_check_mode(const unsigned char *base, size_t size, int mode, char *msg, size_t msg_size);
+
 /* The same on an open database, or on a file read from disk (-1 when it
  * cannot be read). */
 int tvt_check_db(const tvt_db_t *db, char *msg, size_t msg_size);

@@ -103,6 +103,7 @@ struct tvt_db_t {
 
     std::vector<uint32_t> d_scratch;    /* text references of one block */
     std::string d_text_buf;             /* one definition's text */
+    struct db_guard_t *d_guard;         /* a writer's knowledge of the file at open */
 };
 
 /* Bytes at an offset of the file. */
@@ -169,5 +170,30 @@ bool db_lock_is_live(const char *name);
 
 /* tvt_open.cpp */
 void db_close_quietly(tvt_db_t *db);                    /* close without flushing staged tags */
+
+/* Damage guard.  A writer builds on an existing file only after checking
+ * what it walks or changes: the header, the file table and its names, the
+ * chains of blocks, the free lists and the pools, none overlapping another.
+ * Records are not read at open (that would cost as much as the file); the
+ * records of a file that was in the file at open are judged when that file
+ * is removed, against what was known at open, before anything is freed. */
+struct db_guard_t {
+    uint32_t g_open_top;                                  /* old chunks lie below it */
+    std::vector<std::pair<uint32_t, uint32_t>> g_fixed;   /* old structures [start, end), sorted */
+    std::map<uint32_t, uint32_t> g_was_free;              /* free at open or freed since: start -> end */
+    std::vector<bool> g_unjudged;                         /* by chain position: a block owned at open */
+    bool g_named;                                         /* a database name was given */
+    std::string g_name;
+};
+/* tvt_space.cpp: end of the chunk whose payload at ref was asked for
+ * `payload` bytes when its size field fits that request and the chunk lies
+ * below limit, else 0. */
+uint32_t db_chunk_end(const tvt_db_t *db, uint32_t ref, uint64_t payload, uint32_t limit);
+bool db_structure_sound(tvt_db_t *db);                  /* tvt_space.cpp: pools, overlaps; fills the guard */
+/* tvt_remove.cpp: whether the old blocks among these can be freed safely. */
+bool db_old_blocks_sound(tvt_db_t *db, const std::vector<db_block_ref_t> &blocks);
+/* tvt_open.cpp: says the file is damaged and makes it an empty database
+ * under the open handle; tags staged for the current file are dropped. */
+void db_start_afresh(tvt_db_t *db);
 
 #endif

@@ -32,6 +32,17 @@ int scan_for_name(const tvt_db_t *db, const std::string &name, int after)
     return -1;
 }
 
+// True when the records of a free block are all filled as freeing fills
+// them: a block that is reused is overwritten, one that is not stays so.
+bool filled_free(const tvt_db_t *db, uint32_t b, uint32_t bytes)
+{
+    const unsigned char *r = db_at(db, b + TI_RECORDS);
+    for (uint32_t i = 0; i < bytes; i++)
+        if (r[i] != FILL_FREE)
+            return false;
+    return true;
+}
+
 } // namespace
 
 void db_clear_indexes(tvt_db_t *db)
@@ -53,6 +64,8 @@ uint32_t db_slot(const tvt_db_t *db, int id)
     return db->d_file_blocks[(size_t) (id / FT_SLOT_COUNT)] + FT_SLOTS + (uint32_t) (id % FT_SLOT_COUNT) * FT_SLOT_SIZE;
 }
 
+// A reader takes every name it can read; a writer needs each in the chunk
+// the allocator made for it, because removing the file frees that chunk.
 bool db_load_file_table(tvt_db_t *db)
 {
     bool ok = true;
@@ -60,12 +73,18 @@ bool db_load_file_table(tvt_db_t *db)
     uint32_t fb = db_get32(db, TH_FIRST_FILEBLK);
     uint32_t last = 0;
     size_t limit = end / (FILE_BLOCK_SIZE + CHUNK_HDR) + 1;
+    db_guard_t *g = db->d_guard;
     while (fb != 0) {
         if (fb < TAG_HEADER_SIZE + CHUNK_HDR || (uint64_t) fb + FILE_BLOCK_SIZE > end ||
             db->d_file_blocks.size() >= limit) {
             ok = false;
             break;
         }
+        uint32_t chunk_end = db_chunk_end(db, fb, FILE_BLOCK_SIZE, end);
+        if (chunk_end == 0 || db_get16(db, fb + 4) != 0 || db_get16(db, fb + FT_COUNT) != FT_SLOT_COUNT)
+            ok = false;
+        else if (g != nullptr)
+            g->g_fixed.push_back({fb - CHUNK_HDR, chunk_end});
         db->d_file_blocks.push_back(fb);
         last = fb;
         fb = db_get32(db, fb + FT_NEXT);
@@ -84,18 +103,32 @@ bool db_load_file_table(tvt_db_t *db)
             ok = false;
             continue;
         }
-        if (!db->d_file_ids.emplace(text, id).second)
+        if (ref >= NAME_REF_MIN) {
+            uint32_t name_end = db_chunk_end(db, ref, strlen(text) + 1, end);
+            if (name_end == 0)
+                ok = false;
+            else if (g != nullptr)
+                g->g_fixed.push_back({ref - CHUNK_HDR, name_end});
+        }
+        if (!db->d_file_ids.emplace(text, id).second) {
             db->d_file_dups = true;
+            ok = false;   // one name twice: which slot is the file?
+        }
     }
     return ok;
 }
 
+// The chain of all blocks, each checked in its header only: the chunk it
+// lives in, its kind, its tag numbers, and its owner.
 bool db_load_blocks(tvt_db_t *db)
 {
     uint32_t end = used_end(db);
     size_t slots = db->d_file_blocks.size() * FT_SLOT_COUNT;
     db->d_blocks_of.assign(slots, {});
+    db_guard_t *g = db->d_guard;
     std::unordered_map<uint32_t, uint32_t> free_pos;
+    std::vector<std::pair<uint32_t, uint32_t>> tids;
+    uint32_t next_tid = db_get32(db, TH_NEXT_TID);
     uint32_t b = db_get32(db, TH_FIRST_BLOCK);
     uint32_t last = 0;
     size_t limit = end / (TI_ALLOC_EXTRA + CHUNK_HDR) + 1;
@@ -103,22 +136,47 @@ bool db_load_blocks(tvt_db_t *db)
         if (b < TAG_HEADER_SIZE + CHUNK_HDR || (uint64_t) b + TI_ALLOC_EXTRA > end || db->d_chain_len >= limit)
             return false;
         uint32_t rec = *db_at(db, b + TI_REC_SIZE);
+        uint32_t kind = *db_at(db, b + TI_KIND);
         uint32_t n = db_get16(db, b + TI_SIZE);
-        if ((rec != TAG_XREF_SIZE && rec != TAG_DEF_SIZE) || (uint64_t) b + TI_ALLOC_EXTRA + (uint64_t) n * rec > end)
+        uint32_t used = db_get16(db, b + TI_USED);
+        uint32_t tid = db_get32(db, b + TI_FIRST_TID);
+        if (!((rec == TAG_XREF_SIZE && kind == KIND_XREF) || (rec == TAG_DEF_SIZE && kind == KIND_DEF)) || n == 0 ||
+            (uint64_t) tid + n > next_tid)
+            return false;
+        uint32_t chunk_end = db_chunk_end(db, b, TI_ALLOC_EXTRA + (uint64_t) n * rec, end);
+        if (chunk_end == 0)
             return false;
         uint32_t pos = db->d_chain_len++;
         uint32_t fid = db_get24(db, b + TI_FILE_ID);
-        if (fid == FILE_ID_NONE)
+        bool owned = false;
+        if (fid == FILE_ID_NONE) {
+            if (used != 0 || !filled_free(db, b, n * rec))
+                return false;
             free_pos.emplace(b, pos);
-        else if (fid < slots && db_get32(db, db_slot(db, (int) fid) + 4) != 0)
+        } else if (used != n) {
+            return false;
+        } else if (fid < slots && db_get32(db, db_slot(db, (int) fid) + 4) != 0) {
             db->d_blocks_of[fid].push_back({pos, b});
-        // A block of an unknown id, or one awaiting deletion by a reader,
-        // is nobody's to remove: it is left alone.
+            owned = true;
+        } else if (fid != FILE_ID_PENDING) {
+            return false;   // a block of no file: a new file in that slot would inherit it
+        }
+        // A block awaiting deletion by a reader is nobody's to remove: it
+        // is left alone.
+        if (g != nullptr) {
+            g->g_fixed.push_back({b - CHUNK_HDR, chunk_end});
+            g->g_unjudged.push_back(owned);
+        }
+        tids.push_back({tid, n});
         last = b;
         b = db_get32(db, b + TI_NEXT);
     }
     if (last != db_get32(db, TH_LAST_BLOCK))
         return false;
+    std::sort(tids.begin(), tids.end());
+    for (size_t i = 1; i < tids.size(); i++)
+        if ((uint64_t) tids[i - 1].first + tids[i - 1].second > tids[i].first)
+            return false;   // two blocks give out one tag number
 
     uint32_t f = db_get32(db, TH_FREE_INDEX);
     uint32_t prev = 0;
@@ -132,6 +190,8 @@ bool db_load_blocks(tvt_db_t *db)
         prev = f;
         f = db_get32(db, f + TI_NEXT_FREE);
     }
+    if (db->d_free_prev.size() != free_pos.size())
+        return false;   // a free block off the chain is never reused
     for (auto &kv : db->d_free_index)
         std::reverse(kv.second.begin(), kv.second.end());
     return true;

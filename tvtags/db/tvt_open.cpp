@@ -107,14 +107,66 @@ bool initialise(tvt_db_t *db)
     return true;
 }
 
-bool header_sane(const tvt_db_t *db)
+void say_damaged(const tvt_db_t *db)
 {
+    wl_fprintf(stderr, "tvtags: %s: the tag file is damaged; it is started afresh\n", db->d_path.c_str());
+}
+
+bool all_zero(const unsigned char *p, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        if (p[i] != 0)
+            return false;
+    return true;
+}
+
+// The header as this version writes it, and the chunks it refers to
+// directly: the counter table and the name block with its text.
+bool header_sane(tvt_db_t *db)
+{
+    static const struct {
+        uint32_t off, len;
+    } kReserved[] = {{34, 16}, {58, 8}, {70, 12}, {86, 12}, {102, 12}, {134, 28}, {166, 28}, {198, 28}, {230, 16}};
     uint32_t top = db_get32(db, TH_TOP);
     if (top < TAG_HEADER_SIZE || top > db_size(db))
         return false;
+    for (const auto &r : kReserved)
+        if (!all_zero(db_at(db, r.off), r.len))
+            return false;
+    if ((db_get32(db, TH_FLAGS) & ~(TH_FLAG_INUSE | TH_FLAG_XREF)) != 0)
+        return false;
+    // Space past top is handed out as it is; it must be as growth left it.
+    if (!all_zero(db_at(db, top), db_size(db) - top))
+        return false;
+    db_guard_t *g = db->d_guard;
+    g->g_fixed.push_back({0, TAG_HEADER_SIZE});
     uint32_t table = db_get32(db, TH_TYPE_STATS);
-    return db_get16(db, TH_TYPE_COUNT) == TYPE_STAT_COUNT && table >= TAG_HEADER_SIZE + CHUNK_HDR &&
-           (uint64_t) table + TYPE_STAT_COUNT * TYPE_STAT_SIZE <= top;
+    uint32_t table_end = db_chunk_end(db, table, TYPE_STAT_COUNT * TYPE_STAT_SIZE, top);
+    if (db_get16(db, TH_TYPE_COUNT) != TYPE_STAT_COUNT || table_end == 0)
+        return false;
+    for (int t = 0; t < TYPE_STAT_COUNT; t++)
+        if (*db_at(db, table + (uint32_t) t * TYPE_STAT_SIZE) != 0)
+            return false;
+    g->g_fixed.push_back({table - CHUNK_HDR, table_end});
+    uint32_t block = db_get32(db, TH_NAME_BLOCK);
+    if (block == 0)
+        return true;
+    uint32_t block_end = db_chunk_end(db, block, NAME_BLOCK_SIZE, top);
+    if (block_end == 0 || db_get32(db, block) != NAME_BLOCK_SIZE || !all_zero(db_at(db, block + 8), NAME_BLOCK_SIZE - 8))
+        return false;
+    g->g_fixed.push_back({block - CHUNK_HDR, block_end});
+    uint32_t text = db_get32(db, block + 4);
+    if (text == 0)
+        return true;
+    if (text >= top)
+        return false;
+    const void *nul = memchr(db_at(db, text), 0, top - text);
+    uint32_t text_end = nul == nullptr ? 0
+                                       : db_chunk_end(db, text, (uint64_t) ((const unsigned char *) nul - db_at(db, text)) + 1, top);
+    if (text_end == 0)
+        return false;
+    g->g_fixed.push_back({text - CHUNK_HDR, text_end});
+    return true;
 }
 
 bool load_indexes(tvt_db_t *db)
@@ -124,7 +176,13 @@ bool load_indexes(tvt_db_t *db)
         db_load_file_table(db);   // a reader takes what it can of a damaged table
         return true;
     }
-    return header_sane(db) && db_load_file_table(db) && db_load_blocks(db) && db_load_free_lists(db);
+    db_guard_t *g = db->d_guard;
+    g->g_fixed.clear();
+    g->g_was_free.clear();
+    g->g_unjudged.clear();
+    g->g_open_top = 0;
+    return header_sane(db) && db_load_file_table(db) && db_load_blocks(db) && db_load_free_lists(db) &&
+           db_structure_sound(db);
 }
 
 const char *stored_name(const tvt_db_t *db, uint32_t block)
@@ -171,6 +229,7 @@ void release(tvt_db_t *db)
     if (db->d_lock != nullptr)
         mmap_file_close(db->d_lock);
     db_share_drop(db);
+    delete db->d_guard;
     delete db;
 }
 
@@ -205,6 +264,8 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
     db->d_marker = marker;
     db->d_writable = writable;
     db->d_file_id = -1;
+    if (writable)
+        db->d_guard = new db_guard_t();
     int flags = MMAP_COPY_OK | (writable ? MMAP_WRITE : 0);
 
     db->d_file = mmap_file_open(name, flags);
@@ -248,7 +309,7 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
         }
     }
     if (!load_indexes(db)) {
-        wl_fprintf(stderr, "tvtags: %s: the tag file is damaged; it is started afresh\n", name);
+        say_damaged(db);
         if (!initialise(db) || !load_indexes(db)) {
             remove_marker(db);
             return fail(db, err, TVT_ERR_OPEN);
@@ -256,10 +317,34 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
     }
     if (writable) {
         db_put32(db, TH_FLAGS, db_get32(db, TH_FLAGS) | TH_FLAG_INUSE);
-        if (db_name != nullptr)
+        if (db_name != nullptr) {
+            db->d_guard->g_named = true;
+            db->d_guard->g_name = db_name;
             store_db_name(db, db_name);
+        }
     }
     return db;
+}
+
+void db_start_afresh(tvt_db_t *db)
+{
+    say_damaged(db);
+    // Staged names are references into what is about to go; a file with
+    // tags staged is dropped, one still to be entered is entered afresh.
+    if (db->d_stage != nullptr && db->d_stage->num > 0) {
+        vec_destroy(db->d_stage);
+        db->d_stage = nullptr;
+        db->d_flags &= ~DB_ENTER_PENDING;
+    }
+    db->d_file_id = -1;
+    db_share_drop(db);
+    uint32_t xref = db_get32(db, TH_FLAGS) & TH_FLAG_XREF;
+    if (!initialise(db))
+        db_growth_failed(db, 0);
+    load_indexes(db);
+    db_put32(db, TH_FLAGS, TH_FLAG_INUSE | xref);
+    if (db->d_guard->g_named)
+        store_db_name(db, db->d_guard->g_name.c_str());
 }
 
 void db_close_quietly(tvt_db_t *db)

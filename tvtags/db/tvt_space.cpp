@@ -9,6 +9,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "wrenlib/fmt.h"
 #include "wrenlib/wl_assert.h"
 #include "tvt_db.h"
@@ -60,6 +62,27 @@ bool grow_for(tvt_db_t *db, uint32_t a)
     if (db->d_size_limit != 0 && want > db->d_size_limit)
         return false;
     return mmap_file_probe(db->d_file, (size_t) want) != 0;
+}
+
+// Space that has been free is no place for an old record's name or text;
+// the guard keeps it merged, as the lists would if they were one.
+void note_freed(tvt_db_t *db, uint32_t start, uint32_t end)
+{
+    if (db->d_guard == nullptr)
+        return;
+    std::map<uint32_t, uint32_t> &m = db->d_guard->g_was_free;
+    auto it = m.upper_bound(start);
+    if (it != m.begin() && std::prev(it)->second >= start) {
+        --it;
+        start = it->first;
+        end = std::max(end, it->second);
+        it = m.erase(it);
+    }
+    while (it != m.end() && it->first <= end) {
+        end = std::max(end, it->second);
+        it = m.erase(it);
+    }
+    m.emplace(start, end);
 }
 
 } // namespace
@@ -137,6 +160,7 @@ uint32_t db_alloc(tvt_db_t *db, int n)
 void db_free_chunk(tvt_db_t *db, uint32_t f, uint32_t a)
 {
     DB_CHECK(a >= TAG_FREE_SIZE, "len >= (int) sizeof(tag_free_t)");
+    note_freed(db, f, f + a);
     db_put32(db, TH_DEF_HINT, 0);
     db_put32(db, TH_XREF_HINT, 0);
     db_put32(db, f + TF_SIZE, a);
@@ -194,7 +218,8 @@ void db_free_payload(tvt_db_t *db, uint32_t ref)
 }
 
 // Reads the four lists into their sets.  A list that leaves the used area,
-// loops, or is out of order cannot be trusted for coalescing.
+// loops, is out of order or holds two adjacent blocks cannot be trusted for
+// coalescing.
 bool db_load_free_lists(tvt_db_t *db)
 {
     uint32_t top = db_get32(db, TH_TOP);
@@ -202,9 +227,11 @@ bool db_load_free_lists(tvt_db_t *db)
         db->d_free[cls].clear();
         uint32_t blk = db_get32(db, kHeadField[cls]);
         uint32_t last_end = TAG_HEADER_SIZE;
+        bool first = true;
         while (blk != 0) {
-            if (blk < last_end || (uint64_t) blk + TAG_FREE_SIZE > top)
+            if (blk < last_end || (!first && blk == last_end) || (uint64_t) blk + TAG_FREE_SIZE > top)
                 return false;
+            first = false;
             uint32_t s = db_get32(db, blk + TF_SIZE);
             if (s < TAG_FREE_SIZE || (uint64_t) blk + s > top)
                 return false;
@@ -213,6 +240,67 @@ bool db_load_free_lists(tvt_db_t *db)
             blk = db_get32(db, blk + TF_NEXT);
         }
     }
+    return true;
+}
+
+uint32_t db_chunk_end(const tvt_db_t *db, uint32_t ref, uint64_t payload, uint32_t limit)
+{
+    uint64_t a = payload + CHUNK_HDR < CHUNK_MIN ? CHUNK_MIN : payload + CHUNK_HDR;
+    if (ref < TAG_HEADER_SIZE + CHUNK_HDR || (uint64_t) ref - CHUNK_HDR + a > limit)
+        return 0;
+    // The allocator hands out the size asked for, or a free block with up
+    // to 16 bytes to spare; chunks past 64 KiB keep the low 16 bits.
+    uint32_t field = db_get16(db, ref - CHUNK_HDR);
+    for (uint64_t r = a; r <= a + 16; r++)
+        if ((r & 0xFFFF) == field)
+            return (uint64_t) ref - CHUNK_HDR + r <= limit ? (uint32_t) (ref - CHUNK_HDR + r) : 0;
+    return 0;
+}
+
+// The pools, then the whole picture: the structures found so far (header,
+// counter table, name block, file table, names of files, blocks, pool
+// headers and unused pool space) and the free blocks must not overlap.
+// What lies between them, the records' names and texts, is not read here.
+bool db_structure_sound(tvt_db_t *db)
+{
+    db_guard_t *g = db->d_guard;
+    uint32_t top = db_get32(db, TH_TOP);
+    static const uint32_t kPools[] = {TH_POOL_FILENAMES, TH_POOL_NAMES, TH_POOL_TEXTS};
+    std::set<uint32_t> seen;
+    for (uint32_t head : kPools) {
+        for (uint32_t p = db_get32(db, head); p != 0; p = db_get32(db, p + PC_NEXT)) {
+            if (!seen.insert(p).second || (uint64_t) p + PC_DATA > top)
+                return false;
+            uint32_t cap = db_get32(db, p + PC_CAPACITY), used = db_get32(db, p + PC_USED);
+            uint32_t end = db_chunk_end(db, p, (uint64_t) cap + PC_DATA, top);
+            if (end == 0 || used > cap)
+                return false;
+            g->g_fixed.push_back({p - CHUNK_HDR, p + PC_DATA});
+            if (p + PC_DATA + used < end)
+                g->g_fixed.push_back({p + PC_DATA + used, end});
+        }
+    }
+    std::vector<std::pair<uint32_t, uint32_t>> &fixed = g->g_fixed;
+    std::sort(fixed.begin(), fixed.end());
+    for (size_t i = 1; i < fixed.size(); i++)
+        if (fixed[i].first < fixed[i - 1].second)
+            return false;
+    std::vector<std::pair<uint32_t, uint32_t>> free_blocks;
+    for (const std::set<uint32_t> &list : db->d_free)
+        for (uint32_t f : list)
+            free_blocks.push_back({f, f + db_get32(db, f + TF_SIZE)});
+    std::sort(free_blocks.begin(), free_blocks.end());
+    size_t k = 0;
+    for (size_t i = 0; i < free_blocks.size(); i++) {
+        if (i > 0 && free_blocks[i].first < free_blocks[i - 1].second)
+            return false;   // blocks of two lists overlap
+        while (k < fixed.size() && fixed[k].second <= free_blocks[i].first)
+            k++;
+        if (k < fixed.size() && fixed[k].first < free_blocks[i].second)
+            return false;
+        note_freed(db, free_blocks[i].first, free_blocks[i].second);
+    }
+    g->g_open_top = top;
     return true;
 }
 
