@@ -152,10 +152,7 @@ bool checker_t::chunk(uint32_t ref, uint64_t payload, const char *what, uint64_t
 
 void checker_t::header()
 {
-    static const struct {
-        uint32_t off, len;
-    } reserved[] = {{34, 16}, {58, 8}, {70, 12}, {86, 12}, {102, 12}, {134, 28}, {166, 28}, {198, 28}, {230, 16}};
-    for (const auto &r : reserved)
+    for (const th_reserved_t &r : TH_RESERVED)
         for (uint32_t i = 0; i < r.len; i++)
             if (m_base[r.off + i] != 0) {
                 problem("reserved header byte %u is not zero", r.off + i);

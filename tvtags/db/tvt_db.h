@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "wrenlib/byteorder.h"
-#include "wrenlib/hash.h"
 #include "wrenlib/mmap.h"
 #include "wrenlib/vector.h"
 #include "wrenlib/wl_assert.h"

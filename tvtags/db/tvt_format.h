@@ -37,6 +37,13 @@
 #define TH_FLAG_INUSE 1u
 #define TH_FLAG_XREF  2u
 
+/* Header bytes this version leaves zero: offset and length of each run. */
+typedef struct th_reserved_t {
+    uint32_t off, len;
+} th_reserved_t;
+static const th_reserved_t TH_RESERVED[] = {{34, 16}, {58, 8}, {70, 12}, {86, 12}, {102, 12},
+                                            {134, 28}, {166, 28}, {198, 28}, {230, 16}};
+
 /* Allocated chunk: 16-bit size, then the payload (references point at it). */
 #define CHUNK_HDR 2
 #define CHUNK_MIN 8

@@ -124,13 +124,10 @@ bool all_zero(const unsigned char *p, size_t n)
 // directly: the counter table and the name block with its text.
 bool header_sane(tvt_db_t *db)
 {
-    static const struct {
-        uint32_t off, len;
-    } kReserved[] = {{34, 16}, {58, 8}, {70, 12}, {86, 12}, {102, 12}, {134, 28}, {166, 28}, {198, 28}, {230, 16}};
     uint32_t top = db_get32(db, TH_TOP);
     if (top < TAG_HEADER_SIZE || top > db_size(db))
         return false;
-    for (const auto &r : kReserved)
+    for (const th_reserved_t &r : TH_RESERVED)
         if (!all_zero(db_at(db, r.off), r.len))
             return false;
     if ((db_get32(db, TH_FLAGS) & ~(TH_FLAG_INUSE | TH_FLAG_XREF)) != 0)
