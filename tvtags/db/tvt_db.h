@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -39,10 +40,10 @@
 #define DB_FREE_CLASSES 4
 #define DB_FREE_VISIT_MAX 2000
 
-/* One staged tag.  Texts live in the handle's text arena: offsets there plus
+/* One staged tag.  Texts live in the stage's text arena: offsets there plus
  * one, 0 when the scanner gave none. */
 struct stage_rec_t {
-    uint32_t sr_name;      /* shared name reference */
+    uint32_t sr_name;      /* the name in the arena; its shared reference once interned */
     uint32_t sr_line;
     uint32_t sr_flags;
     int32_t sr_tagno;      /* number within the file: 0 for a cross-reference */
@@ -52,6 +53,18 @@ struct stage_rec_t {
     uint32_t sr_inherit;   /* names, each with its NUL, and one more NUL */
     uint32_t sr_inherit_len;
     uint16_t sr_type;
+};
+
+/* One file's tags as the scanner gave them, gathered apart from any
+ * database: nothing in it refers to a file until the flush interns the
+ * names, so it can be filled on another thread or survive a fresh start. */
+struct tvt_stage_t {
+    vector_t *s_recs;
+    std::vector<vector_block_t *> s_blocks;   /* the vector's blocks, in order */
+    std::vector<char> s_arena;                /* names and texts */
+    int32_t s_next;                           /* handle of the next tag: 2 + records */
+    int32_t s_xrefs;                          /* cross-references among the records */
+    int32_t s_interned;                       /* records whose sr_name is a reference */
 };
 
 /* A tag index block and its position on the chain of all blocks; the
@@ -68,11 +81,7 @@ struct tvt_db_t {
     int d_file_id;
     std::string d_cur_name;
     uint32_t d_cur_time;
-    int32_t d_staged;
-    int32_t d_staged_xrefs;
-    vector_t *d_stage;
-    std::vector<vector_block_t *> d_stage_blocks;   /* the vector's blocks, in order */
-    std::vector<char> d_arena;          /* texts of the staged tags */
+    tvt_stage_t *d_stage;               /* the current file's tags, null between files */
 
     std::string d_path;                 /* tag file name as given */
     std::string d_marker;               /* path of the marker file */
@@ -156,6 +165,11 @@ uint32_t db_type_stat(const tvt_db_t *db, int type);    /* offset of a counter e
 bool db_take_free_block(tvt_db_t *db, int rec_size, int n, db_block_ref_t *out);
 
 /* tvt_stage.cpp */
+stage_rec_t *db_staged_at(tvt_stage_t *st, int n);
+std::string_view db_arena_text(const tvt_stage_t *st, uint32_t off);
+void db_stage_reset(tvt_stage_t *st);
+
+/* tvt_flush.cpp */
 void db_discard_stage(tvt_db_t *db);
 
 /* tvt_lock.cpp */
@@ -192,7 +206,8 @@ bool db_structure_sound(tvt_db_t *db);                  /* tvt_space.cpp: pools,
 /* tvt_remove.cpp: whether the old blocks among these can be freed safely. */
 bool db_old_blocks_sound(tvt_db_t *db, const std::vector<db_block_ref_t> &blocks);
 /* tvt_open.cpp: says the file is damaged and makes it an empty database
- * under the open handle; tags staged for the current file are dropped. */
+ * under the open handle.  The current file's stage holds no references,
+ * so it is kept and flushed into the fresh file. */
 void db_start_afresh(tvt_db_t *db);
 
 #endif

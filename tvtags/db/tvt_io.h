@@ -34,9 +34,27 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err);
 void tvt_close(tvt_db_t *db);
 void tvt_set_path_prefix(tvt_db_t *db, const char *prefix);
 
+/* A file's tags go in between tvt_begin_file and tvt_end_file, which
+ * writes them.  tvt_begin_file returns 1 when the stored copy of the file
+ * is at least as new as mtime (tvt_file_is_current asks the same without
+ * beginning anything). */
 int tvt_begin_file(tvt_db_t *db, const char *name, uint32_t mtime);
+int tvt_file_is_current(tvt_db_t *db, const char *name, uint32_t mtime);
 int tvt_add_tag(tvt_db_t *db, const tag_entry_t *entry);
 void tvt_end_file(tvt_db_t *db);
+
+/* A file's tags gathered apart from the database, for instance on another
+ * thread: tvt_stage_add gives every tag the handle tvt_add_tag would, and
+ * tvt_put_stage makes them the current file's tags (replacing any added
+ * before) and leaves st empty for the next file. */
+typedef struct tvt_stage_t tvt_stage_t;
+tvt_stage_t *tvt_stage_new(void);
+void tvt_stage_free(tvt_stage_t *st);
+int tvt_stage_add(tvt_stage_t *st, const tag_entry_t *entry);
+int tvt_stage_sink(void *st, const tag_entry_t *entry);   /* tvt_stage_add as a sink */
+long tvt_stage_tags(const tvt_stage_t *st);               /* tags gathered */
+int tvt_stage_xrefs(const tvt_stage_t *st);               /* of them cross-references */
+void tvt_put_stage(tvt_db_t *db, tvt_stage_t *st);
 int tvt_remove_file(tvt_db_t *db, const char *name);
 int tvt_file_at(tvt_db_t *db, int id, const char **name, uint32_t *mtime);
 int tvt_find_file(tvt_db_t *db, const char *name);

@@ -218,8 +218,7 @@ void store_db_name(tvt_db_t *db, const char *name)
 
 void release(tvt_db_t *db)
 {
-    if (db->d_stage != nullptr)
-        vec_destroy(db->d_stage);
+    tvt_stage_free(db->d_stage);
     db->d_stage = nullptr;
     if (db->d_file != nullptr)
         mmap_file_close(db->d_file);
@@ -326,13 +325,11 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
 void db_start_afresh(tvt_db_t *db)
 {
     say_damaged(db);
-    // Staged names are references into what is about to go; a file with
-    // tags staged is dropped, one still to be entered is entered afresh.
-    if (db->d_stage != nullptr && db->d_stage->num > 0) {
-        vec_destroy(db->d_stage);
-        db->d_stage = nullptr;
-        db->d_flags &= ~DB_ENTER_PENDING;
-    }
+    // A stage holds its names as text until the flush, so the current file
+    // is entered afresh with all its tags.  Names already interned would be
+    // references into what is about to go: such a stage is emptied.
+    if (db->d_stage != nullptr && db->d_stage->s_interned > 0)
+        db_stage_reset(db->d_stage);
     db->d_file_id = -1;
     db_share_drop(db);
     uint32_t xref = db_get32(db, TH_FLAGS) & TH_FLAG_XREF;

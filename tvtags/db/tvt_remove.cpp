@@ -224,8 +224,11 @@ int tvt_remove_file(tvt_db_t *db, const char *name)
     int id = tvt_find_file(db, name);
     if (id < 0)
         return -1;
+    // The file being scanned goes, and so do its staged tags.
+    if (db->d_stage != nullptr && (db->d_flags & DB_ENTER_PENDING) && db->d_cur_name == name)
+        db_stage_reset(db->d_stage);
     if (db->d_stage != nullptr && !(db->d_flags & DB_ENTER_PENDING) && db->d_file_id == id)
-        db_discard_stage(db);   // the file being scanned goes, and so do its staged tags
+        db_discard_stage(db);
     db_remove_id(db, id);
     return 0;
 }

@@ -1,6 +1,8 @@
 // Scanning files into the database: the up-to-date answer, staging with
 // handles, parents and the duplicate check, the flush into blocks and
 // slices, rescans and the reuse of freed blocks.
+#include <random>
+
 #include "db/tvt_test_util.h"
 
 namespace {
@@ -278,6 +280,56 @@ TEST_F(StageTest, ParentsAcrossSlicesNameTheRightBlock)
     std::sort(want.begin(), want.end());
     EXPECT_EQ(stored_tags(db, "big.c"), want);
     EXPECT_EQ(check(db), "");
+}
+
+// Tags gathered apart and put in whole give the scanner the same handles
+// and the file the same bytes as tags added one by one: random files with
+// repeats, parents, texts, bases and cross-references, rescans included.
+TEST_F(StageTest, GatheredApartMatchesAddedOneByOne)
+{
+    tvt_db_t *other = open_w(path("other"));
+    ASSERT_NE(other, nullptr);
+    tvt_stage_t *st = tvt_stage_new();
+    std::mt19937 rng(7);
+    const char *names[] = {"a", "b", "main", "x", "yy"};
+    for (int file = 0; file < 40; file++) {
+        std::string fname = "f" + std::to_string(rng() % 12) + ".c";
+        uint32_t mtime = (uint32_t) file + 1;
+        tvt_begin_file(db, fname.c_str(), mtime);
+        tvt_begin_file(other, fname.c_str(), mtime);
+        std::vector<int> direct, apart, parents;
+        uint32_t line = 1;
+        int n = (int) (rng() % 30);
+        for (int i = 0; i < n; i++) {
+            line += rng() % 3;
+            int pick = (int) (rng() % 6);
+            int type = pick == 0 ? TT_XREF : pick == 1 ? TT_STRUCT : pick == 2 ? TT_MEMBER : TT_FUNCTION;
+            int parent = pick == 2 && !parents.empty() ? parents[rng() % parents.size()] : -1;
+            Tag t(rng() % 9 == 0 ? "" : names[rng() % 5], line, type, rng() % 4, parent);
+            if (rng() % 2)
+                t.texts("int", "(void)");
+            if (type == TT_STRUCT)
+                t.bases({"base"});
+            // Sometimes twice, as a scanner may hand a tag over.
+            for (int k = rng() % 4 == 0 ? 2 : 1; k > 0; k--) {
+                direct.push_back(add(db, t));
+                apart.push_back(add(st, t));
+            }
+            if (direct.back() >= 2 && type != TT_XREF)
+                parents.push_back(direct.back());
+        }
+        EXPECT_EQ(apart, direct) << fname;
+        tvt_put_stage(other, st);
+        EXPECT_EQ(tvt_stage_tags(st), 0);
+        tvt_end_file(db);
+        tvt_end_file(other);
+    }
+    tvt_stage_free(st);
+    tvt_close(other);
+    tvt_close(db);
+    db = nullptr;
+    EXPECT_EQ(read_bytes(path("other")), read_bytes(path("tags")));
+    EXPECT_EQ(check_file(path("other")), "");
 }
 
 using StageDeathTest = StageTest;

@@ -170,7 +170,9 @@ struct Tag {
     }
 };
 
-inline int add(tvt_db_t *db, const Tag &t)
+/* Hands t to sink(target, entry) as a scanner's tag entry. */
+template <typename T>
+int add_to(T *target, int (*sink)(T *, const tag_entry_t *), const Tag &t)
 {
     tag_entry_t e;
     memset(&e, 0, sizeof e);
@@ -189,13 +191,23 @@ inline int add(tvt_db_t *db, const Tag &t)
             ll_append(list, ll_newatom((void *) s.c_str()));
     }
     e.te_inherit = list;
-    int h = tvt_add_tag(db, &e);
+    int h = sink(target, &e);
     if (list) {
         while (List_p lp = ll_pop(list))
             ll_freeatom(lp);
         ll_freelist(list);
     }
     return h;
+}
+
+inline int add(tvt_db_t *db, const Tag &t)
+{
+    return add_to(db, tvt_add_tag, t);
+}
+
+inline int add(tvt_stage_t *st, const Tag &t)
+{
+    return add_to(st, tvt_stage_add, t);
 }
 
 /* A tag as read back from the bytes; the parent is given by its name and
