@@ -17,6 +17,7 @@ typedef struct tvt_run_t {
     dstr_t scanned;             /* char * of every file opened for scanning, in order */
     int scanned_count;
     int file_start;             /* first text entry of the current file */
+    int extension_loaded;       /* an extension library registered scanners */
     char version[16];           /* "3.026" */
 } tvt_run_t;
 

@@ -34,6 +34,7 @@ extern "C" void tvt_load_extension(const char *program_path)
     for (const char *entry : ext_entries) {
         if (void *fn = wl_dlsym(handle, entry)) {
             reinterpret_cast<ext_init_t>(fn)();
+            tvt_run.extension_loaded = 1;
             return;
         }
     }

@@ -4,10 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/scan_queue.h"
 #include "driver/tvt_driver.h"
-#include "driver/tvt_output.h"
 #include "scan/tvt_lang.h"
-#include "scan/tvt_lex.h"
 #include "scan/tvt_settings.h"
 #include "wrenlib/chk.h"
 #include "wrenlib/files.h"
@@ -81,25 +80,6 @@ void walk_directory(const char *dir)
     wild_free(entries);
 }
 
-void remember_scanned(char *name)
-{
-    dstr_add_mem(&tvt_run.scanned, &name, sizeof name);
-    tvt_run.scanned_count++;
-}
-
-void report_line(const char *name, const ext_map_t *row, int result, long defs, int xrefs)
-{
-    wl_printf("%-20s %s, ", name, row->em_desc);
-    if (result == -3) {
-        wl_printf("unsupported - skipped\n");
-        return;
-    }
-    wl_printf("%3d definition%s", static_cast<int>(defs), defs == 1 ? "" : "s");
-    if (xrefs)
-        wl_printf(" + %d xref%s", xrefs, xrefs == 1 ? "" : "s");
-    wl_printf("\n");
-}
-
 } // namespace
 
 extern "C" int process_file(const char *path)
@@ -128,44 +108,19 @@ extern "C" int process_file(const char *path)
     }
 
     tvt_db_t *db = tvt_run.db;
+    uint32_t mtime = have_stat ? static_cast<uint32_t>(st.st_mtime_s) : 0;
     if (db) {
-        uint32_t mtime = have_stat ? static_cast<uint32_t>(st.st_mtime_s) : 0;
-        int up_to_date = tvt_begin_file(db, name, mtime);
+        /* A file named twice is judged once its first scan is written. */
+        if (scan_queue_holds(name))
+            scan_queue_drain();
         /* A file that cannot be read is not "up to date": it goes on to the
-         * open below, which reports it. */
-        if (up_to_date == 1 && !o.force && have_stat) {
-            tvt_end_file(db);
+         * scan, which reports it. */
+        if (!o.force && have_stat && tvt_file_is_current(db, name, mtime)) {
             chk_free(name);
             return 0;
         }
     }
-
-    if (lex_open_file(name) != 0) {
-        int saved = errno;
-        if (db)
-            tvt_end_file(db);
-        errno = saved;
-        report_system_error(name);
-        chk_free(name);
-        return -1;
-    }
-
-    tvt_run.current_file = name;
-    remember_scanned(name);
-    if (!o.binary)
-        text_begin_file();
-    tvt_counts.rc_file_xrefs = 0;
-    long before = tvt_counts.rc_tags;
-    int result = lang_run_scanner(row->em_lang);
-    if (db)
-        tvt_end_file(db);
-    lex_close_file();
-
-    if (!o.quiet) {
-        int xrefs = tvt_counts.rc_file_xrefs;
-        report_line(name, row, result, tvt_counts.rc_tags - before - xrefs, xrefs);
-    }
-    tvt_run.current_file = nullptr;
+    scan_queue_submit(name, row, mtime);
     return 0;
 }
 
@@ -198,6 +153,7 @@ extern "C" void tvt_file_args(int argc, char **argv, int first)
     for (int i = first; i < argc; i++) {
         const char *arg = argv[i];
         if (strchr(arg, '=')) {
+            scan_queue_drain();   // files chosen so far keep their language
             lang_remap(arg);
         } else if (strcmp(arg, "-I") == 0) {
             if (i + 1 >= argc)

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver/scan_queue.h"
 #include "driver/tvt_driver.h"
 #include "driver/tvt_output.h"
 #include "scan/tvt_lang.h"
@@ -103,8 +104,12 @@ extern "C" int tvtags_main(int argc, char **argv)
     tvt_install_fault_handler();
 
     tvt_file_args(nargc, nargv, first);
-    if (refresh)
+    scan_queue_drain();
+    if (refresh) {
         refresh_pass();
+        scan_queue_drain();
+    }
+    scan_queue_stop();
     if (tvt_opt.prune && tvt_opt.binary)
         prune_pass();
 

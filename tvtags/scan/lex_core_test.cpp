@@ -177,6 +177,27 @@ TEST_F(LexTest, ErrorsGoToTheChosenStreamOnly)
     EXPECT_EQ(out.rfind("t.c:2: mmm", 0), 0u);
 }
 
+TEST_F(LexTest, CapturedErrorsReadAsTheStreamWouldHaveThem)
+{
+    open("a\nb", 0);
+    StreamCapture err;
+    lex_set_error_stream(err.file());
+    dstr_t held;
+    dstr_init(&held, 16);
+    lex_capture_errors(&held);
+    lex_token();
+    lex_error("first %s", "one");
+    lex_token();
+    lex_error("second");
+    lex_capture_errors(nullptr);
+    EXPECT_EQ(std::string(held.dl_str, (size_t) held.dl_len), "\nt.c:1: first one\nt.c:2: second\n");
+    EXPECT_EQ(err.contents(), "");
+    lex_error("third");   // to the stream again, without the opening blank line
+    EXPECT_EQ(err.contents(), "t.c:2: third\n");
+    dstr_free(&held);
+    lex_set_error_stream(nullptr);
+}
+
 TEST_F(LexTest, TraceOnlyWithDebug)
 {
     open("x", 0);

@@ -2,6 +2,7 @@
 // long scans.
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "lex_internal.h"
@@ -13,6 +14,19 @@ namespace {
 FILE *error_stream()
 {
     return lex_st.err;
+}
+
+// A captured diagnostic in the form lex_error writes it.
+void capture(dstr_t *into, const char *path, const char *text)
+{
+    if (lex_ctx.lx_messages == 0)
+        dstr_add_char(into, '\n');
+    char num[32];
+    int n = wl_snprintf(num, sizeof num, ":%d: ", lex_ctx.lx_lineno);
+    dstr_add_mem(into, path, (int) strlen(path));
+    dstr_add_mem(into, num, n);
+    dstr_add_mem(into, text, (int) strlen(text));
+    dstr_add_char(into, '\n');
 }
 
 } // namespace
@@ -29,20 +43,30 @@ void lex_set_debug(int on)
     lex_st.debug = on;
 }
 
+void lex_capture_errors(dstr_t *into)
+{
+    lex_st.captured = into;
+}
+
 void lex_error(const char *fmt, ...)
 {
     FILE *f = error_stream();
     if (!f)
         return;
-    fflush(stdout);
-    if (lex_ctx.lx_messages == 0)
-        wl_fprintf(f, "\n");
-    lex_ctx.lx_messages++;
     char buf[512];
     va_list ap;
     va_start(ap, fmt);
     wl_vsnprintf(buf, sizeof buf, fmt, ap);
     va_end(ap);
+    if (lex_st.captured) {
+        capture(lex_st.captured, lex_file_path(), buf);
+        lex_ctx.lx_messages++;
+        return;
+    }
+    fflush(stdout);
+    if (lex_ctx.lx_messages == 0)
+        wl_fprintf(f, "\n");
+    lex_ctx.lx_messages++;
     wl_fprintf(f, "%s:%d: %s\n", lex_file_path(), lex_ctx.lx_lineno, buf);
 }
 

@@ -35,6 +35,7 @@ struct lex_state_t {
     lex_input_t in;
     unsigned char cls[256] = {};
     FILE *err = nullptr;
+    dstr_t *captured = nullptr;   // diagnostics go here instead of err
     int debug = 0;
     // Descriptors whose hash tables were built, so they can be released.
     lang_desc_t *built[64] = {};

@@ -238,6 +238,10 @@ int lex_peek_char(void);
 
 /* Diagnostics and tracing destinations, set by the driver. */
 void lex_set_error_stream(FILE *f);    /* null: diagnostics off */
+/* With a buffer set, diagnostics are added to it in the form they would
+ * have on the stream, for whoever writes them later; null writes them
+ * again.  The scanning thread sets its own. */
+void lex_capture_errors(dstr_t *into);
 void lex_set_debug(int on);
 
 void tag_progress(int n);
