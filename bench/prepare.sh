@@ -21,8 +21,16 @@ fi
 cd "$cache/linux-source-6.1"
 if [ ! -f "$cache/kernel-c.list" ]; then
     find . -type f \( -name '*.c' -o -name '*.h' \) | sed 's|^\./||' | sort > "$cache/kernel-c.list"
-    n=$(wc -l < "$cache/kernel-c.list")
-    head -n $((n / 4)) "$cache/kernel-c.list" > "$cache/kernel-c.quarter.list"
-    head -n $((n / 2)) "$cache/kernel-c.list" > "$cache/kernel-c.half.list"
 fi
+# The quarter and the half are cut by bytes, not by files, so that the
+# scaling figures compare like with like.
+tr '\n' '\0' < "$cache/kernel-c.list" | xargs -0 stat -c '%s %n' | awk -v q="$cache/kernel-c.quarter.list" -v h="$cache/kernel-c.half.list" '
+    { size[NR] = $1; sub(/^[0-9]+ /, ""); name[NR] = $0; total += size[NR] }
+    END {
+        for (i = 1; i <= NR; i++) {
+            sum += size[i]
+            if (sum <= total / 4) print name[i] > q
+            if (sum <= total / 2) print name[i] > h
+        }
+    }'
 echo "kernel: $(wc -l < "$cache/kernel-c.list") C files in $cache/linux-source-6.1"

@@ -222,12 +222,12 @@ void add_counts(const tvt_stage_t *st, long tags, int xrefs)
     tvt_counts.rc_file_xrefs += tvt_stage_xrefs(st) - xrefs;
 }
 
-int current_as(tvt_db_t *db, const std::string &name, uint32_t mtime)
+int current_as(tvt_db_t *db, const std::string &name, uint32_t mtime, int *id)
 {
-    int id = tvt_find_file(db, name.c_str());
-    if (id < 0)
+    *id = tvt_find_file(db, name.c_str());
+    if (*id < 0)
         return 0;
-    return db_get32(db, db_slot(db, id)) >= mtime ? 1 : 0;
+    return db_get32(db, db_slot(db, *id)) >= mtime ? 1 : 0;
 }
 
 } // namespace
@@ -259,11 +259,14 @@ void db_discard_stage(tvt_db_t *db)
 
 extern "C" {
 
-int tvt_file_is_current(tvt_db_t *db, const char *name, uint32_t mtime)
+int tvt_file_is_current(tvt_db_t *db, const char *name, uint32_t mtime, int *id)
 {
+    int none;
+    int *out = id != nullptr ? id : &none;
+    *out = -1;
     if (db == nullptr)
         return 1;
-    return current_as(db, db->d_prefix + (name != nullptr ? name : ""), mtime);
+    return current_as(db, db->d_prefix + (name != nullptr ? name : ""), mtime, out);
 }
 
 int tvt_begin_file(tvt_db_t *db, const char *name, uint32_t mtime)
@@ -276,7 +279,8 @@ int tvt_begin_file(tvt_db_t *db, const char *name, uint32_t mtime)
     db->d_cur_name = db->d_prefix;
     db->d_cur_name += name != nullptr ? name : "";
     db->d_cur_time = mtime;
-    int result = current_as(db, db->d_cur_name, mtime);
+    int id;
+    int result = current_as(db, db->d_cur_name, mtime, &id);
     if (!db->d_writable)
         return result;
     db->d_flags |= DB_ENTER_PENDING;

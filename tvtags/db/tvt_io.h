@@ -36,10 +36,10 @@ void tvt_set_path_prefix(tvt_db_t *db, const char *prefix);
 
 /* A file's tags go in between tvt_begin_file and tvt_end_file, which
  * writes them.  tvt_begin_file returns 1 when the stored copy of the file
- * is at least as new as mtime (tvt_file_is_current asks the same without
- * beginning anything). */
+ * is at least as new as mtime.  tvt_file_is_current asks the same without
+ * beginning anything, and gives the stored file's id (-1 for none). */
 int tvt_begin_file(tvt_db_t *db, const char *name, uint32_t mtime);
-int tvt_file_is_current(tvt_db_t *db, const char *name, uint32_t mtime);
+int tvt_file_is_current(tvt_db_t *db, const char *name, uint32_t mtime, int *id);
 int tvt_add_tag(tvt_db_t *db, const tag_entry_t *entry);
 void tvt_end_file(tvt_db_t *db);
 

@@ -26,7 +26,7 @@ namespace {
 
 // Files scanned ahead of the one being written: enough to keep both
 // threads busy over runs of small files, few enough to bound memory.
-constexpr size_t kAhead = 64;
+constexpr size_t kAhead = 16;
 
 struct scan_job_t {
     char *name;

@@ -33,6 +33,8 @@ void prune_pass(void);
 void tvt_settings_reset(void);
 void tvt_settings_free(void);      /* what the switches allocated */
 void tvt_scanned_free(void);       /* the scanned-files list and its names */
+/* 1 when the file pass found the stored file of this id on disk. */
+int tvt_file_seen(int id);
 /* Parses the switches from argv[1]; returns the index of the first
  * argument that is not a switch.  Dump switches run and exit here. */
 int tvt_parse_switches(int argc, char **argv);

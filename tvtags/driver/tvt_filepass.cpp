@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "driver/scan_queue.h"
 #include "driver/tvt_driver.h"
@@ -16,6 +17,10 @@
 tvt_run_t tvt_run;
 
 namespace {
+
+/* Stored files the pass found on disk, by id: the prune of deleted files
+ * need not look for them again. */
+std::vector<bool> *seen_ids;
 
 /* s.main.c and p.main.c are SCCS history and lock files, not sources. */
 bool is_sccs_name(const char *base)
@@ -80,6 +85,15 @@ void walk_directory(const char *dir)
     wild_free(entries);
 }
 
+void note_seen(int id)
+{
+    if (!seen_ids)
+        seen_ids = new std::vector<bool>;
+    if ((size_t) id >= seen_ids->size())
+        seen_ids->resize((size_t) id + 1 + seen_ids->size() / 2);
+    (*seen_ids)[(size_t) id] = true;
+}
+
 } // namespace
 
 extern "C" int process_file(const char *path)
@@ -113,9 +127,13 @@ extern "C" int process_file(const char *path)
         /* A file named twice is judged once its first scan is written. */
         if (scan_queue_holds(name))
             scan_queue_drain();
+        int id;
+        int current = tvt_file_is_current(db, name, mtime, &id);
+        if (id >= 0 && have_stat)
+            note_seen(id);
         /* A file that cannot be read is not "up to date": it goes on to the
          * scan, which reports it. */
-        if (!o.force && have_stat && tvt_file_is_current(db, name, mtime)) {
+        if (current && !o.force && have_stat) {
             chk_free(name);
             return 0;
         }
@@ -165,8 +183,15 @@ extern "C" void tvt_file_args(int argc, char **argv, int first)
     }
 }
 
+extern "C" int tvt_file_seen(int id)
+{
+    return seen_ids && id >= 0 && (size_t) id < seen_ids->size() && (*seen_ids)[(size_t) id] ? 1 : 0;
+}
+
 extern "C" void tvt_scanned_free(void)
 {
+    delete seen_ids;
+    seen_ids = nullptr;
     auto **names = reinterpret_cast<char **>(tvt_run.scanned.dl_str);
     int n = tvt_run.scanned.dl_len / static_cast<int>(sizeof(char *));
     for (int i = 0; i < n; i++)

@@ -93,7 +93,7 @@ extern "C" void prune_pass(void)
             continue;
         const char *local = tvt_strip_prefix(stored);
         wl_stat_t st;
-        if (wl_stat(local, &st) == 0)
+        if (tvt_file_seen(id) || wl_stat(local, &st) == 0)
             continue;
         /* Removal frees the stored name, so work on copies. */
         std::string name(stored);
