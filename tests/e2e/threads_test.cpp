@@ -12,6 +12,8 @@ namespace {
 
 class Threads : public Tvtags {
   protected:
+    const std::vector<std::string> *text_form_ = nullptr;   // switches of a text form, or none
+
     void SetUp() override
     {
         make_dirs(at("src/sub"));
@@ -33,6 +35,9 @@ class Threads : public Tvtags {
                 list += "src/missing" + std::to_string(i) + ".c\n";
         }
         file("src/x.pc", "int in_pc(void) { return 1; }\n");
+        // Names declared and then defined, within a file and across files.
+        file("src/sub/dup1.c", "int f(void);\nint f(void) { return 0; }\nstruct S { int f; int g; };\nint g;\n");
+        file("src/sub/dup2.c", "int f(void) { return 1; }\n#define g 2\nint g(void) { return 2; }\n");
         file("files.lst", list);
     }
 
@@ -48,6 +53,8 @@ class Threads : public Tvtags {
             else
                 unsetenv("TVTAGS_THREADS");
             std::vector<std::string> a = {"-o", dbs[t]};
+            if (text_form_)
+                a.insert(a.end(), text_form_->begin(), text_form_->end());
             a.insert(a.end(), args.begin(), args.end());
             runs[t] = run(a);
             // Messages name the database; make them comparable.
@@ -79,6 +86,21 @@ TEST_F(Threads, OneThreadAndTwoWriteTheSame)
     same_both_ways({"-I", "files.lst"}, "update");
     same_both_ways({"-refresh", "-force"}, "refresh");
     same_both_ways({"-xref", "src"}, "directory walk with cross-references");
+}
+
+TEST_F(Threads, TextFormsAreTheSameOnOneThreadAndTwo)
+{
+    const std::vector<std::vector<std::string>> forms = {
+        {"-ctags", "-text"}, {"-ctags", "-text", "-noall"}, {"-text"}, {"-text", "-noall"},
+        {"-ctags", "-text", "-noall", "-w"}};
+    for (const auto &form : forms) {
+        text_form_ = &form;
+        std::string what;
+        for (const std::string &s : form)
+            what += s + " ";
+        same_both_ways({"-I", "files.lst", "src"}, what.c_str());
+    }
+    text_form_ = nullptr;
 }
 
 TEST_F(Threads, DiagnosticsStayBetweenTheirFilesReports)

@@ -36,7 +36,8 @@ struct scan_job_t {
     int result = 0;           // the scanner's result
     long tags = 0;            // tags of the file, cross-references included
     int xrefs = 0;
-    tvt_stage_t *stage = nullptr;
+    tvt_stage_t *stage = nullptr;     // the binary form's tags
+    text_file_t *text = nullptr;      // the text form's, when scanned apart
     dstr_t messages = {nullptr, 0, 0};   // diagnostics, when captured
     bool done = false;        // scanned; under the monitor
 };
@@ -97,6 +98,11 @@ void run_job(scan_job_t *j, bool capture)
         tag_set_db_sink(nullptr, nullptr);
         j->tags = tvt_stage_tags(j->stage);
         j->xrefs = tvt_stage_xrefs(j->stage);
+    } else if (j->text) {
+        text_gather_into(j->text);
+        j->result = lang_run_scanner(j->row->em_lang);
+        text_gather_into(nullptr);
+        j->tags = text_file_tags(j->text);
     } else {
         text_begin_file();
         tvt_counts.rc_file_xrefs = 0;
@@ -134,6 +140,8 @@ void finish_job(scan_job_t *j)
         tvt_put_stage(db, j->stage);
         tvt_end_file(db);
     }
+    if (j->text)
+        text_add_file(j->text);
     if (!tvt_opt.quiet)
         report_line(j->name, j->row, j->result, j->tags - j->xrefs, j->xrefs);
 }
@@ -141,6 +149,7 @@ void finish_job(scan_job_t *j)
 void free_job(scan_job_t *j)
 {
     tvt_stage_free(j->stage);
+    text_file_free(j->text);
     if (j->messages.dl_str)
         dstr_free(&j->messages);
     delete j;
@@ -184,8 +193,12 @@ void end_thread()
 bool threads_wanted()
 {
     // Scanners print their traces as they go, and an extension's scanners
-    // were not written for a second thread: those runs stay on one.
-    if (!tvt_opt.binary || tvt_opt.debug || tvt_run.extension_loaded)
+    // were not written for a second thread: those runs stay on one.  So do
+    // ctags runs that warn of names defined in two files, which look at
+    // every earlier file as each tag comes.
+    if (tvt_opt.debug || tvt_run.extension_loaded)
+        return false;
+    if (!tvt_opt.binary && tvt_opt.warnings && !tvt_opt.all && tvt_opt.format == FMT_CTAGS)
         return false;
     const char *v = getenv("TVTAGS_THREADS");
     return !(v && strcmp(v, "0") == 0);
@@ -246,6 +259,8 @@ void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
     j->mtime = mtime;
     if (tvt_opt.binary)
         j->stage = tvt_stage_new();
+    else if (q.threaded)
+        j->text = text_file_new();
     if (!q.threaded) {
         run_job(j, false);
         finish_job(j);

@@ -1,10 +1,10 @@
 #ifndef TVTAGS_DRIVER_SCAN_QUEUE_H
 #define TVTAGS_DRIVER_SCAN_QUEUE_H
 /* The files chosen for scanning, scanned in the order they were chosen and
- * written to the database in that order.  With the binary form and a second
+ * written in that order, to the database or the text store.  With a second
  * thread, one file is scanned while the tags of the one before it are
- * written; the database, the report lines and the messages come out as
- * they would one file at a time. */
+ * written; the database, the text files, the report lines and the messages
+ * come out as they would one file at a time. */
 #include <stdint.h>
 #include "scan/tvt_lang.h"
 

@@ -18,22 +18,67 @@
 
 text_store_t text_store;
 
-namespace {
+// Entries of one name together, so that the -noall search does not walk
+// the whole array for each tag of a large tree.
+using name_index_t = std::unordered_map<std::string_view, std::vector<int>>;
 
-// With -noall every new tag looks for an earlier one of the same name; the
-// entries of one name are kept together so the search does not walk the
-// whole array for each tag of a large tree.
-struct sink_state_t {
-    std::unordered_map<std::string_view, std::vector<int>> by_name;
+// One file's entries gathered apart from the store, on the scanning thread.
+struct text_file_t {
+    text_store_t store = {};
+    name_index_t by_name;
 };
 
-sink_state_t *sink_state;
+namespace {
 
-sink_state_t &state()
+// Where the sink puts entries: the store itself (entries of the current
+// file from file_start on) or a file gathered apart, which begins at 0 and
+// has no earlier files to look at.
+struct gather_t {
+    text_store_t *store;
+    name_index_t *by_name;
+    bool apart;
+};
+
+name_index_t *store_names;
+
+name_index_t &store_index()
 {
-    if (!sink_state)
-        sink_state = new sink_state_t;
-    return *sink_state;
+    if (!store_names)
+        store_names = new name_index_t;
+    return *store_names;
+}
+
+gather_t target_of(text_file_t *f)
+{
+    if (f)
+        return {&f->store, &f->by_name, true};
+    return {&text_store, &store_index(), false};
+}
+
+// The sink's target belongs to whichever thread scans.
+gather_t target = {&text_store, nullptr, false};
+
+int first_of_file(const gather_t &g)
+{
+    return g.apart ? 0 : tvt_run.file_start;
+}
+
+// Room for `more` entries: at least TEXT_GROW more each time, and half as
+// many again once the array is large, so that a tree of millions of tags
+// does not move it thousands of times.
+void make_room(text_store_t &st, int more)
+{
+    while (st.ts_count + more > st.ts_capacity) {
+        int cap = st.ts_capacity + TEXT_GROW;
+        if (st.ts_capacity / 2 > TEXT_GROW)
+            cap = st.ts_capacity + st.ts_capacity / 2;
+        size_t bytes = (size_t)cap * sizeof(text_entry_t);
+        // The allocator reports a reallocation of nothing, so the first
+        // block is a plain allocation.
+        void *p = st.ts_entries ? chk_realloc(st.ts_entries, bytes) : chk_alloc(bytes);
+        st.ts_entries = static_cast<text_entry_t *>(p);
+        st.ts_capacity = cap;
+    }
 }
 
 const char *type_name_of(int type)
@@ -50,6 +95,14 @@ void free_str(char *s)
 {
     if (s)
         chk_free(s);
+}
+
+void free_entry(text_entry_t &e)
+{
+    free_str(e.te_name);
+    free_str(e.te_type_text);
+    free_str(e.te_args);
+    free_str(e.te_line_text);
 }
 
 char *copy_or_null(const char *s)
@@ -77,19 +130,20 @@ char *main_name(const char *file)
 
 // The -noall rule.  Returns the index of the entry that absorbed the tag, or
 // -1 when the tag must be added.
-int merge_with_earlier(int type, const tag_rec_t *rec)
+int merge_with_earlier(const gather_t &g, int type, const tag_rec_t *rec)
 {
-    auto it = state().by_name.find(std::string_view(rec->tr_name));
-    if (it == state().by_name.end())
+    auto it = g.by_name->find(std::string_view(rec->tr_name));
+    if (it == g.by_name->end())
         return -1;
-    int first = tvt_opt.format == FMT_CTAGS ? 0 : tvt_run.file_start;
+    int file_start = first_of_file(g);
+    int first = tvt_opt.format == FMT_CTAGS ? 0 : file_start;
     for (int i : it->second) {
         if (i < first)
             continue;
-        text_entry_t &e = text_store.ts_entries[i];
+        text_entry_t &e = g.store->ts_entries[i];
         if (e.te_parent != rec->tr_parent || e.te_type == TT_CLASS)
             continue;
-        if (i >= tvt_run.file_start) {
+        if (i >= file_start) {
             // A macro or variable keeps its place when a function of the
             // same name follows it.
             bool keep = (e.te_type == TT_DEFINE || e.te_type == TT_DATA) && type == TT_FUNCTION;
@@ -123,28 +177,19 @@ int text_sink(int type, tag_rec_t *rec)
         wl_printf("Adding %s(%d): %s %s\n", current_file(), (int)rec->tr_line, rec->tr_name,
                   type_name_of(type));
 
+    if (!target.by_name)
+        target = target_of(nullptr);
+    const gather_t &g = target;
     if (!tvt_opt.all) {
-        int i = merge_with_earlier(type, rec);
+        int i = merge_with_earlier(g, type, rec);
         if (i >= 0)
             return i;
     }
 
-    if (text_store.ts_count == text_store.ts_capacity) {
-        // At least TEXT_GROW more, and half as many again once the array is
-        // large: a tree of millions of tags must not move it thousands of
-        // times.
-        int cap = text_store.ts_capacity + TEXT_GROW;
-        if (text_store.ts_capacity / 2 > TEXT_GROW)
-            cap = text_store.ts_capacity + text_store.ts_capacity / 2;
-        size_t bytes = (size_t)cap * sizeof(text_entry_t);
-        // The allocator reports a reallocation of nothing, so the first
-        // block is a plain allocation.
-        void *p = text_store.ts_entries ? chk_realloc(text_store.ts_entries, bytes) : chk_alloc(bytes);
-        text_store.ts_entries = static_cast<text_entry_t *>(p);
-        text_store.ts_capacity = cap;
-    }
-    int index = text_store.ts_count++;
-    text_entry_t &e = text_store.ts_entries[index];
+    text_store_t &st = *g.store;
+    make_room(st, 1);
+    int index = st.ts_count++;
+    text_entry_t &e = st.ts_entries[index];
     if (!tvt_opt.cxref && tvt_opt.format == FMT_CTAGS && strcmp(rec->tr_name, "main") == 0)
         e.te_name = main_name(current_file());
     else
@@ -158,25 +203,73 @@ int text_sink(int type, tag_rec_t *rec)
     e.te_line_text = copy_or_null(rec->tr_line_text);
 
     if (!tvt_opt.all)
-        state().by_name[std::string_view(e.te_name)].push_back(index);
-    tvt_counts.rc_tags++;
+        (*g.by_name)[std::string_view(e.te_name)].push_back(index);
+    // The run's counter is the main thread's: a file gathered apart is
+    // counted when it joins the store.
+    if (!g.apart)
+        tvt_counts.rc_tags++;
     return index;
+}
+
+text_file_t *text_file_new(void)
+{
+    return new text_file_t;
+}
+
+void text_file_free(text_file_t *f)
+{
+    if (!f)
+        return;
+    for (int i = 0; i < f->store.ts_count; i++)
+        free_entry(f->store.ts_entries[i]);
+    if (f->store.ts_entries)
+        chk_free(f->store.ts_entries);
+    delete f;
+}
+
+long text_file_tags(const text_file_t *f)
+{
+    return f ? f->store.ts_count : 0;
+}
+
+void text_gather_into(text_file_t *f)
+{
+    target = target_of(f);
+}
+
+void text_add_file(text_file_t *f)
+{
+    text_begin_file();
+    int n = f->store.ts_count;
+    if (n == 0)
+        return;
+    make_room(text_store, n);
+    int base = text_store.ts_count;
+    for (int i = 0; i < n; i++) {
+        text_entry_t e = f->store.ts_entries[i];
+        // Handles within the file become handles within the store.
+        if (e.te_parent >= 0)
+            e.te_parent += base;
+        text_store.ts_entries[base + i] = e;
+        if (!tvt_opt.all)
+            store_index()[std::string_view(e.te_name)].push_back(base + i);
+    }
+    text_store.ts_count += n;
+    f->store.ts_count = 0;
+    f->by_name.clear();
+    tvt_counts.rc_tags += n;
 }
 
 void text_free(void)
 {
-    for (int i = 0; i < text_store.ts_count; i++) {
-        text_entry_t &e = text_store.ts_entries[i];
-        free_str(e.te_name);
-        free_str(e.te_type_text);
-        free_str(e.te_args);
-        free_str(e.te_line_text);
-    }
+    for (int i = 0; i < text_store.ts_count; i++)
+        free_entry(text_store.ts_entries[i]);
     if (text_store.ts_entries)
         chk_free(text_store.ts_entries);
     text_store = text_store_t{};
-    delete sink_state;
-    sink_state = nullptr;
+    delete store_names;
+    store_names = nullptr;
+    target = {&text_store, nullptr, false};
     tvt_run.file_start = 0;
 }
 

@@ -12,6 +12,18 @@ extern "C" {
 int text_sink(int type, tag_rec_t *rec);
 /* Called when a file starts, so -noall searches only its entries. */
 void text_begin_file(void);
+
+/* One file's entries gathered apart from the store, so that a file can be
+ * scanned on another thread: while text_gather_into(f) holds, the sink
+ * puts entries into f, with handles counted from 0 within it (null puts
+ * them into the store again).  text_add_file appends them to the store,
+ * as though the sink had put them there, and leaves f empty. */
+typedef struct text_file_t text_file_t;
+text_file_t *text_file_new(void);
+void text_file_free(text_file_t *f);
+long text_file_tags(const text_file_t *f);
+void text_gather_into(text_file_t *f);
+void text_add_file(text_file_t *f);
 /* Writes the collected entries to the tag file (or standard output with
  * -x); exits 1 when the file cannot be opened. */
 void text_write(void);
