@@ -5,7 +5,8 @@
 #include <stdint.h>
 
 /* One collected tag.  te_file is the pointer the driver keeps in its list
- * of scanned files; every other string is owned by the entry. */
+ * of scanned files; every other string lives in the sink's string pool
+ * until the entries are freed. */
 typedef struct text_entry_t {
     char *te_name;
     const char *te_file;

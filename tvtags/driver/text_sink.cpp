@@ -2,6 +2,7 @@
 // accepted tag here, and the entries wait in memory for the writer at the
 // end of the run.
 #include "driver/text_entries.h"
+#include "driver/text_pool.h"
 #include "driver/tvt_driver.h"
 #include "driver/tvt_output.h"
 #include "scan/tvt_lang.h"
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -91,23 +93,24 @@ const char *current_file()
     return tvt_run.current_file ? tvt_run.current_file : "";
 }
 
-void free_str(char *s)
-{
-    if (s)
-        chk_free(s);
-}
+// The entries' strings.  Only the scanning thread adds to them, and they
+// all go at the end of the run.
+text_pool_t strings;
 
-void free_entry(text_entry_t &e)
+char *copy_of(const char *s)
 {
-    free_str(e.te_name);
-    free_str(e.te_type_text);
-    free_str(e.te_args);
-    free_str(e.te_line_text);
+    return pool_copy(strings, s, strlen(s));
 }
 
 char *copy_or_null(const char *s)
 {
-    return s && *s ? chk_strdup(s) : nullptr;
+    return s && *s ? copy_of(s) : nullptr;
+}
+
+// The browser's texts are written only in the browser form.
+bool texts_written()
+{
+    return tvt_opt.browser && tvt_opt.format == FMT_TVTAGS && !tvt_opt.cxref;
 }
 
 // A ctags file cannot hold two tags called main that lead to different
@@ -121,11 +124,9 @@ char *main_name(const char *file)
             base = p + 1;
     const char *dot = strrchr(base, '.');
     size_t n = dot ? (size_t)(dot - base) : strlen(base);
-    char *out = static_cast<char *>(chk_alloc(n + 2));
-    out[0] = 'M';
-    memcpy(out + 1, base, n);
-    out[n + 1] = '\0';
-    return out;
+    std::string m = "M";
+    m.append(base, n);
+    return pool_copy(strings, m.data(), m.size());
 }
 
 // The -noall rule.  Returns the index of the entry that absorbed the tag, or
@@ -150,7 +151,6 @@ int merge_with_earlier(const gather_t &g, int type, const tag_rec_t *rec)
             if (!keep) {
                 e.te_type = type;
                 e.te_line = rec->tr_line;
-                free_str(e.te_line_text);
                 e.te_line_text = copy_or_null(rec->tr_line_text);
             }
             return i;
@@ -193,13 +193,13 @@ int text_sink(int type, tag_rec_t *rec)
     if (!tvt_opt.cxref && tvt_opt.format == FMT_CTAGS && strcmp(rec->tr_name, "main") == 0)
         e.te_name = main_name(current_file());
     else
-        e.te_name = chk_strdup(rec->tr_name);
+        e.te_name = copy_of(rec->tr_name);
     e.te_file = tvt_run.current_file;
     e.te_type = type;
     e.te_line = rec->tr_line;
     e.te_parent = rec->tr_parent;
-    e.te_type_text = tvt_opt.browser ? copy_or_null(rec->tr_type) : nullptr;
-    e.te_args = tvt_opt.browser ? copy_or_null(rec->tr_args) : nullptr;
+    e.te_type_text = texts_written() ? copy_or_null(rec->tr_type) : nullptr;
+    e.te_args = texts_written() ? copy_or_null(rec->tr_args) : nullptr;
     e.te_line_text = copy_or_null(rec->tr_line_text);
 
     if (!tvt_opt.all)
@@ -220,8 +220,6 @@ void text_file_free(text_file_t *f)
 {
     if (!f)
         return;
-    for (int i = 0; i < f->store.ts_count; i++)
-        free_entry(f->store.ts_entries[i]);
     if (f->store.ts_entries)
         chk_free(f->store.ts_entries);
     delete f;
@@ -262,10 +260,9 @@ void text_add_file(text_file_t *f)
 
 void text_free(void)
 {
-    for (int i = 0; i < text_store.ts_count; i++)
-        free_entry(text_store.ts_entries[i]);
     if (text_store.ts_entries)
         chk_free(text_store.ts_entries);
+    pool_free(strings);
     text_store = text_store_t{};
     delete store_names;
     store_names = nullptr;
