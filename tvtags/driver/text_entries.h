@@ -29,4 +29,16 @@ typedef struct text_store_t {
 
 extern text_store_t text_store;
 
+/* Output that is written in collection order can be written file by file
+ * as the files are finished: text_stream_entries opens the tag file on
+ * first use and writes the entries; text_write then only closes it. */
+#ifdef __cplusplus
+extern "C" {
+#endif
+int text_can_stream(void);
+void text_stream_entries(const text_entry_t *entries, int n);
+#ifdef __cplusplus
+}
+#endif
+
 #endif

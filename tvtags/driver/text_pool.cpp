@@ -7,23 +7,20 @@
 
 namespace {
 
-constexpr size_t kBlock = size_t(1) << 20;
+constexpr size_t kFirstBlock = size_t(16) << 10;
+constexpr size_t kLargestBlock = size_t(1) << 20;
 
 } // namespace
 
 char *pool_copy(text_pool_t &pool, const char *s, size_t n)
 {
     if (n + 1 > pool.tp_left) {
-        // A string too long for a fresh block gets a block of its own, and
-        // the room left in the current one stays usable.
-        size_t size = n + 1 > kBlock / 4 ? n + 1 : kBlock;
+        size_t size = pool.tp_next ? pool.tp_next : kFirstBlock;
+        pool.tp_next = size < kLargestBlock ? size * 2 : size;
+        if (size < n + 1)
+            size = n + 1;
         char *block = static_cast<char *>(chk_alloc(size));
         pool.tp_blocks.push_back(block);
-        if (size != kBlock) {
-            memcpy(block, s, n);
-            block[n] = '\0';
-            return block;
-        }
         pool.tp_at = block;
         pool.tp_left = size;
     }
@@ -35,11 +32,20 @@ char *pool_copy(text_pool_t &pool, const char *s, size_t n)
     return out;
 }
 
+void pool_take(text_pool_t &into, text_pool_t &from)
+{
+    // Only freeing walks the blocks, so their order does not matter, and
+    // the receiver goes on filling the block it was filling.
+    into.tp_blocks.insert(into.tp_blocks.end(), from.tp_blocks.begin(), from.tp_blocks.end());
+    from.tp_blocks.clear();
+    from.tp_at = nullptr;
+    from.tp_left = 0;
+    from.tp_next = 0;
+}
+
 void pool_free(text_pool_t &pool)
 {
     for (char *b : pool.tp_blocks)
         chk_free(b);
-    pool.tp_blocks.clear();
-    pool.tp_at = nullptr;
-    pool.tp_left = 0;
+    pool = text_pool_t();
 }

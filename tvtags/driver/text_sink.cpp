@@ -28,6 +28,7 @@ using name_index_t = std::unordered_map<std::string_view, std::vector<int>>;
 struct text_file_t {
     text_store_t store = {};
     name_index_t by_name;
+    text_pool_t strings;
 };
 
 namespace {
@@ -38,8 +39,12 @@ namespace {
 struct gather_t {
     text_store_t *store;
     name_index_t *by_name;
+    text_pool_t *strings;
     bool apart;
 };
+
+// The strings of the store's entries.
+text_pool_t store_strings;
 
 name_index_t *store_names;
 
@@ -53,12 +58,12 @@ name_index_t &store_index()
 gather_t target_of(text_file_t *f)
 {
     if (f)
-        return {&f->store, &f->by_name, true};
-    return {&text_store, &store_index(), false};
+        return {&f->store, &f->by_name, &f->strings, true};
+    return {&text_store, &store_index(), &store_strings, false};
 }
 
 // The sink's target belongs to whichever thread scans.
-gather_t target = {&text_store, nullptr, false};
+gather_t target = {&text_store, nullptr, &store_strings, false};
 
 int first_of_file(const gather_t &g)
 {
@@ -93,13 +98,9 @@ const char *current_file()
     return tvt_run.current_file ? tvt_run.current_file : "";
 }
 
-// The entries' strings.  Only the scanning thread adds to them, and they
-// all go at the end of the run.
-text_pool_t strings;
-
 char *copy_of(const char *s)
 {
-    return pool_copy(strings, s, strlen(s));
+    return pool_copy(*target.strings, s, strlen(s));
 }
 
 char *copy_or_null(const char *s)
@@ -126,7 +127,7 @@ char *main_name(const char *file)
     size_t n = dot ? (size_t)(dot - base) : strlen(base);
     std::string m = "M";
     m.append(base, n);
-    return pool_copy(strings, m.data(), m.size());
+    return pool_copy(*target.strings, m.data(), m.size());
 }
 
 // The -noall rule.  Returns the index of the entry that absorbed the tag, or
@@ -222,6 +223,7 @@ void text_file_free(text_file_t *f)
         return;
     if (f->store.ts_entries)
         chk_free(f->store.ts_entries);
+    pool_free(f->strings);
     delete f;
 }
 
@@ -241,6 +243,17 @@ void text_add_file(text_file_t *f)
     int n = f->store.ts_count;
     if (n == 0)
         return;
+    tvt_counts.rc_tags += n;
+    // Entries of a finished file never change again: where the output
+    // keeps them in order, they go out now and are not kept.
+    if (text_can_stream()) {
+        text_stream_entries(f->store.ts_entries, n);
+        f->store.ts_count = 0;
+        f->by_name.clear();
+        pool_free(f->strings);
+        return;
+    }
+    pool_take(store_strings, f->strings);
     make_room(text_store, n);
     int base = text_store.ts_count;
     for (int i = 0; i < n; i++) {
@@ -255,18 +268,17 @@ void text_add_file(text_file_t *f)
     text_store.ts_count += n;
     f->store.ts_count = 0;
     f->by_name.clear();
-    tvt_counts.rc_tags += n;
 }
 
 void text_free(void)
 {
     if (text_store.ts_entries)
         chk_free(text_store.ts_entries);
-    pool_free(strings);
+    pool_free(store_strings);
     text_store = text_store_t{};
     delete store_names;
     store_names = nullptr;
-    target = {&text_store, nullptr, false};
+    target = {&text_store, nullptr, &store_strings, false};
     tvt_run.file_start = 0;
 }
 

@@ -182,36 +182,42 @@ void write_header(FILE *out, file_numbers_t &numbers)
     }
 }
 
-} // namespace
 
-extern "C" {
-
-void text_write(void)
+const char *tag_file_name()
 {
-    FILE *out = stdout;
-    if (!tvt_opt.cxref) {
-        const char *name = tvt_opt.tag_file ? tvt_opt.tag_file : "tags";
-        out = fopen(name, tvt_opt.append ? "a" : "w");
-        if (!out) {
-            wl_fprintf(stderr, "%s: %s\n", name, strerror(errno));
-            exit(1);
-        }
-        setvbuf(out, nullptr, _IOFBF, size_t(1) << 20);
+    return tvt_opt.tag_file ? tvt_opt.tag_file : "tags";
+}
+
+// The tag file, or standard output for the cross-reference listing; exits
+// 1 when the file cannot be opened.
+FILE *open_output()
+{
+    if (tvt_opt.cxref)
+        return stdout;
+    FILE *out = fopen(tag_file_name(), tvt_opt.append ? "a" : "w");
+    if (!out) {
+        wl_fprintf(stderr, "%s: %s\n", tag_file_name(), strerror(errno));
+        exit(1);
     }
+    setvbuf(out, nullptr, _IOFBF, size_t(1) << 20);
+    return out;
+}
 
-    std::vector<int> order = output_order();
-    int count = text_store.ts_count;
-    if (!tvt_opt.quiet)
-        wl_printf("%d definition%s found...\n", count, count == 1 ? "" : "s");
-
-    // The cross-reference listing is not a tags file: no file header.
+struct writer_t {
+    FILE *out = nullptr;
     file_numbers_t numbers;
-    if (!tvt_opt.cxref)
-        write_header(out, numbers);
-
     std::string line;
-    for (int i : order) {
-        const text_entry_t &e = text_store.ts_entries[i];
+    long count = 0;     // entries written
+
+    void start()
+    {
+        out = open_output();
+        // The cross-reference listing is not a tags file: no file header.
+        if (!tvt_opt.cxref)
+            write_header(out, numbers);
+    }
+    void put(const text_entry_t &e)
+    {
         if (tvt_opt.cxref)
             write_cxref_entry(out, e);
         else if (tvt_opt.format == FMT_TVTAGS)
@@ -220,21 +226,68 @@ void text_write(void)
             write_codewright_entry(out, e);
         else
             write_ctags_entry(out, e, line);
-    }
-
-    if (out == stdout) {
-        fflush(out);
-        return;
+        count++;
     }
     // A full disk must not leave a cut tags file behind a success status.
-    bool failed = ferror(out) != 0;
-    if (fclose(out) != 0)
-        failed = true;
-    if (failed) {
-        const char *name = tvt_opt.tag_file ? tvt_opt.tag_file : "tags";
-        wl_fprintf(stderr, "%s: %s\n", name, strerror(errno ? errno : EIO));
-        exit(1);
+    void finish()
+    {
+        if (out == stdout) {
+            fflush(out);
+            return;
+        }
+        bool failed = ferror(out) != 0;
+        if (fclose(out) != 0)
+            failed = true;
+        if (failed) {
+            wl_fprintf(stderr, "%s: %s\n", tag_file_name(), strerror(errno ? errno : EIO));
+            exit(1);
+        }
     }
+};
+
+void say_found(long count)
+{
+    if (!tvt_opt.quiet)
+        wl_printf("%ld definition%s found...\n", count, count == 1 ? "" : "s");
+}
+
+// The writer of a run whose entries go out file by file.
+writer_t *stream;
+
+} // namespace
+
+extern "C" {
+
+int text_can_stream(void)
+{
+    // Sorted output needs every entry first, the [Files] section every
+    // file, and the listing goes to standard output between the reports.
+    return !sorted_output() && !tvt_opt.cxref && !(tvt_opt.format == FMT_TVTAGS && tvt_opt.optimise);
+}
+
+void text_stream_entries(const text_entry_t *entries, int n)
+{
+    if (!stream) {
+        stream = new writer_t;
+        stream->start();
+    }
+    for (int i = 0; i < n; i++)
+        stream->put(entries[i]);
+}
+
+void text_write(void)
+{
+    writer_t *w = stream ? stream : new writer_t;
+    stream = nullptr;
+    long streamed = w->count;
+    std::vector<int> order = output_order();
+    say_found(streamed + (long)order.size());
+    if (!w->out)
+        w->start();
+    for (int i : order)
+        w->put(text_store.ts_entries[i]);
+    w->finish();
+    delete w;
 }
 
 } // extern "C"
