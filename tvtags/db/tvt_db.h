@@ -135,6 +135,9 @@ uint32_t db_alloc_from_free(tvt_db_t *db, uint32_t a);  /* chunk start of size f
 void db_free_chunk(tvt_db_t *db, uint32_t chunk, uint32_t size);
 void db_free_payload(tvt_db_t *db, uint32_t ref);       /* frees the chunk a reference points into */
 bool db_load_free_lists(tvt_db_t *db);
+/* Puts the block at off at the end of a chain whose header fields hold its
+ * first and last block; next_at is the link's place in a block. */
+void db_chain_append(tvt_db_t *db, uint32_t first_field, uint32_t last_field, uint32_t next_at, uint32_t off);
 /* Reports the failure, puts the current file back as it was before the
  * scan, closes the database and ends the run with status 1. */
 [[noreturn]] void db_growth_failed(tvt_db_t *db, uint32_t wanted);

@@ -212,12 +212,7 @@ int db_take_slot(tvt_db_t *db)
         return -1;
     memset(db_at(db, nb), 0, FILE_BLOCK_SIZE);
     db_put16(db, nb + FT_COUNT, FT_SLOT_COUNT);
-    uint32_t last = db_get32(db, TH_LAST_FILEBLK);
-    if (last != 0)
-        db_put32(db, last + FT_NEXT, nb);
-    else
-        db_put32(db, TH_FIRST_FILEBLK, nb);
-    db_put32(db, TH_LAST_FILEBLK, nb);
+    db_chain_append(db, TH_FIRST_FILEBLK, TH_LAST_FILEBLK, FT_NEXT, nb);
     db->d_file_blocks.push_back(nb);
     db->d_blocks_of.resize(db->d_file_blocks.size() * FT_SLOT_COUNT);
     for (int i = 1; i < FT_SLOT_COUNT; i++)

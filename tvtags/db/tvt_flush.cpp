@@ -116,12 +116,7 @@ void write_block(tvt_db_t *db, int kind, const std::vector<stage_rec_t *> &recs,
         if (off == 0)
             db_growth_failed(db, TI_ALLOC_EXTRA + n * rec + CHUNK_HDR);
         memset(db_at(db, off), 0, TI_RECORDS);
-        uint32_t last = db_get32(db, TH_LAST_BLOCK);
-        if (last != 0)
-            db_put32(db, last + TI_NEXT, off);
-        else
-            db_put32(db, TH_FIRST_BLOCK, off);
-        db_put32(db, TH_LAST_BLOCK, off);
+        db_chain_append(db, TH_FIRST_BLOCK, TH_LAST_BLOCK, TI_NEXT, off);
         uint32_t tid = db_get32(db, TH_NEXT_TID);
         db_put32(db, off + TI_FIRST_TID, tid);
         db_put32(db, TH_NEXT_TID, tid + n);

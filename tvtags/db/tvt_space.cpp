@@ -325,6 +325,16 @@ void tvt_set_size_limit(tvt_db_t *db, uint64_t bytes)
         db->d_size_limit = bytes;
 }
 
+void db_chain_append(tvt_db_t *db, uint32_t first_field, uint32_t last_field, uint32_t next_at, uint32_t off)
+{
+    uint32_t last = db_get32(db, last_field);
+    if (last != 0)
+        db_put32(db, last + next_at, off);
+    else
+        db_put32(db, first_field, off);
+    db_put32(db, last_field, off);
+}
+
 void db_growth_failed(tvt_db_t *db, uint32_t wanted)
 {
     if (wanted != 0)
