@@ -92,6 +92,7 @@ bool db_load_file_table(tvt_db_t *db)
     if (ok && last != db_get32(db, TH_LAST_FILEBLK))
         ok = false;
     int slots = (int) db->d_file_blocks.size() * FT_SLOT_COUNT;
+    db->d_file_ids.reserve((size_t) slots);
     for (int id = 0; id < slots; id++) {
         uint32_t ref = db_get32(db, db_slot(db, id) + 4);
         if (ref == 0) {
