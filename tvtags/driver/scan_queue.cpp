@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <string>
-#include <unordered_set>
 
 #include "driver/scan_queue.h"
 #include "driver/tvt_driver.h"
@@ -50,7 +48,6 @@ struct scan_queue_t {
     std::deque<scan_job_t *> todo;       // for the scanning thread; under the monitor
     bool stop = false;                   // under the monitor
     std::deque<scan_job_t *> in_order;   // submitted, not yet written
-    std::unordered_set<std::string> names;
 };
 
 scan_queue_t *queue_state;
@@ -238,7 +235,6 @@ void write_done(size_t keep)
         if (!ready)
             return;
         q.in_order.pop_front();
-        q.names.erase(j->name);
         finish_job(j);
         free_job(j);
     }
@@ -267,7 +263,6 @@ void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
         free_job(j);
         return;
     }
-    q.names.insert(name);
     q.in_order.push_back(j);
     wl_monitor_enter(q.mon);
     q.todo.push_back(j);
@@ -278,7 +273,13 @@ void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
 
 int scan_queue_holds(const char *name)
 {
-    return queue_state && queue_state->names.count(name) ? 1 : 0;
+    // A few files at most are in flight: a walk over them is cheapest.
+    if (!queue_state)
+        return 0;
+    for (const scan_job_t *j : queue_state->in_order)
+        if (strcmp(j->name, name) == 0)
+            return 1;
+    return 0;
 }
 
 void scan_queue_drain(void)

@@ -16,7 +16,8 @@ FILE *error_stream()
     return lex_st.err;
 }
 
-// A captured diagnostic in the form lex_error writes it.
+// A diagnostic in the form lex_error writes it: a blank line before the
+// first of a file, then "path:line: text".
 void capture(dstr_t *into, const char *path, const char *text)
 {
     if (lex_ctx.lx_messages == 0)
@@ -63,11 +64,13 @@ void lex_error(const char *fmt, ...)
         lex_ctx.lx_messages++;
         return;
     }
-    fflush(stdout);
-    if (lex_ctx.lx_messages == 0)
-        wl_fprintf(f, "\n");
+    dstr_t text;
+    dstr_init(&text, 128);
+    capture(&text, lex_file_path(), buf);
     lex_ctx.lx_messages++;
-    wl_fprintf(f, "%s:%d: %s\n", lex_file_path(), lex_ctx.lx_lineno, buf);
+    fflush(stdout);
+    fwrite(text.dl_str, 1, (size_t) text.dl_len, f);
+    dstr_free(&text);
 }
 
 void lex_trace(const char *text)
