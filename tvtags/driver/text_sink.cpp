@@ -46,24 +46,18 @@ struct gather_t {
 // The strings of the store's entries.
 text_pool_t store_strings;
 
-name_index_t *store_names;
-
-name_index_t &store_index()
-{
-    if (!store_names)
-        store_names = new name_index_t;
-    return *store_names;
-}
+// The names of the store's entries, for -noall.
+name_index_t store_names;
 
 gather_t target_of(text_file_t *f)
 {
     if (f)
         return {&f->store, &f->by_name, &f->strings, true};
-    return {&text_store, &store_index(), &store_strings, false};
+    return {&text_store, &store_names, &store_strings, false};
 }
 
 // The sink's target belongs to whichever thread scans.
-gather_t target = {&text_store, nullptr, &store_strings, false};
+gather_t target = target_of(nullptr);
 
 int first_of_file(const gather_t &g)
 {
@@ -178,8 +172,6 @@ int text_sink(int type, tag_rec_t *rec)
         wl_printf("Adding %s(%d): %s %s\n", current_file(), (int)rec->tr_line, rec->tr_name,
                   type_name_of(type));
 
-    if (!target.by_name)
-        target = target_of(nullptr);
     const gather_t &g = target;
     if (!tvt_opt.all) {
         int i = merge_with_earlier(g, type, rec);
@@ -263,7 +255,7 @@ void text_add_file(text_file_t *f)
             e.te_parent += base;
         text_store.ts_entries[base + i] = e;
         if (!tvt_opt.all)
-            store_index()[std::string_view(e.te_name)].push_back(base + i);
+            store_names[std::string_view(e.te_name)].push_back(base + i);
     }
     text_store.ts_count += n;
     f->store.ts_count = 0;
@@ -276,9 +268,8 @@ void text_free(void)
         chk_free(text_store.ts_entries);
     pool_free(store_strings);
     text_store = text_store_t{};
-    delete store_names;
-    store_names = nullptr;
-    target = {&text_store, nullptr, &store_strings, false};
+    store_names.clear();
+    target = target_of(nullptr);
     tvt_run.file_start = 0;
 }
 
