@@ -11,14 +11,15 @@
 
 namespace {
 
+// Each test gets its own file: ctest runs the cases of this file as
+// separate processes at once, so the name comes from the running test.
 std::string write_temp(const std::string &content)
 {
-    char name[] = "lexinXXXXXX";
-    std::string path = testing::TempDir() + "lexin_" + std::to_string(rand()) + ".c";
+    const testing::TestInfo *t = testing::UnitTest::GetInstance()->current_test_info();
+    std::string path = testing::TempDir() + "lexin_" + t->name() + ".c";
     FILE *f = fopen(path.c_str(), "wb");
     fwrite(content.data(), 1, content.size(), f);
     fclose(f);
-    (void)name;
     return path;
 }
 
