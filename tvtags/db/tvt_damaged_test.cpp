@@ -24,8 +24,9 @@ class DamageTest : public DbTest {
     }
 
     // a.c has texts and a name used twice; c.c was rescanned smaller, which
-    // left free tag index blocks and free-list space behind.
-    void make_sample()
+    // left free tag index blocks and free-list space behind.  More files
+    // before that make the structures many, as in a real tree.
+    void make_sample(int more_files = 0)
     {
         tvt_db_t *db = open_w(p);
         scan(db, "a.c", 5,
@@ -35,6 +36,11 @@ class DamageTest : public DbTest {
         scan(db, "c.c", 5,
              {Tag("one", 1).texts("int", "(int a, int b, int c)"), Tag("two", 2).texts("int", "(char *s)"),
               Tag("three", 3).texts("short", "(void)")});
+        for (int i = 0; i < more_files; i++) {
+            std::string n = std::to_string(i);
+            scan(db, "more/f" + n + ".c", 5,
+                 {Tag("fn" + n, 1).texts("int", "(void)"), Tag("fn" + n, 2, TT_XREF)});
+        }
         scan(db, "c.c", 6, {Tag("four", 1)});
         ASSERT_EQ(check(db), "");
         tvt_close(db);
@@ -85,25 +91,33 @@ struct OpenDamage {
     std::function<void(DamageTest &, Bytes &)> damage;
 };
 
-class DamageAtOpenTest : public DamageTest, public testing::WithParamInterface<OpenDamage> {};
+class DamageAtOpenTest : public DamageTest, public testing::WithParamInterface<OpenDamage> {
+  protected:
+    void expect_found_at_open(int more_files)
+    {
+        make_sample(more_files);
+        Bytes b = read_bytes(p);
+        GetParam().damage(*this, b);
+        ASSERT_FALSE(HasFailure());
+        write_bytes(p, b);
+        ASSERT_NE(check_file(p), "") << "the damage is no damage";
+        bool damaged = false;
+        tvt_db_t *db = open_noting(&damaged);
+        ASSERT_NE(db, nullptr);
+        EXPECT_TRUE(damaged);
+        EXPECT_EQ(tvt_find_file(db, "a.c"), -1);
+        scan(db, "d.c", 1, {Tag("fresh", 1)});
+        EXPECT_EQ(stored_tags(db, "d.c").size(), 1u);
+        EXPECT_EQ(check(db), "");
+        tvt_close(db);
+    }
+};
 
-TEST_P(DamageAtOpenTest, IsFoundAtOpenAndTheFileIsStartedAfresh)
-{
-    make_sample();
-    Bytes b = read_bytes(p);
-    GetParam().damage(*this, b);
-    write_bytes(p, b);
-    ASSERT_NE(check_file(p), "") << "the damage is no damage";
-    bool damaged = false;
-    tvt_db_t *db = open_noting(&damaged);
-    ASSERT_NE(db, nullptr);
-    EXPECT_TRUE(damaged);
-    EXPECT_EQ(tvt_find_file(db, "a.c"), -1);
-    scan(db, "d.c", 1, {Tag("fresh", 1)});
-    EXPECT_EQ(stored_tags(db, "d.c").size(), 1u);
-    EXPECT_EQ(check(db), "");
-    tvt_close(db);
-}
+TEST_P(DamageAtOpenTest, IsFoundAtOpenAndTheFileIsStartedAfresh) { expect_found_at_open(0); }
+
+// Opening a big file sorts its many structures another way than a small
+// one; the damage is found there too.
+TEST_P(DamageAtOpenTest, IsFoundInAFileOfManyStructures) { expect_found_at_open(400); }
 
 const OpenDamage kOpenDamage[] = {
     {"FileNameChunkOfTheWrongSize",
@@ -121,7 +135,7 @@ const OpenDamage kOpenDamage[] = {
     {"BlockOfAFileNotInTheTable",
      [](DamageTest &t, Bytes &b) {
          BlockInfo k = t.block_where(b, [](const BlockInfo &x) { return x.file == 1; });
-         LPUT24(b.data() + k.off + TI_FILE_ID, 200);
+         LPUT24(b.data() + k.off + TI_FILE_ID, 100000);   // past every slot
      }},
     {"BlockWithItsKindWrong",
      [](DamageTest &t, Bytes &b) {
@@ -163,6 +177,19 @@ const OpenDamage kOpenDamage[] = {
          LPUT32(b.data() + tail + TF_NEXT, 0);
          LPUT32(b.data() + tail + TF_SIZE, 16);
          LPUT32(b.data() + TH_FREE4, tail);
+     }},
+    {"PoolChainMeetingAPoolTwice",
+     [](DamageTest &, Bytes &b) {
+         uint32_t names = LGET32(b.data() + TH_POOL_NAMES);
+         uint32_t pc = LGET32(b.data() + TH_POOL_TEXTS);
+         while (LGET32(b.data() + pc + PC_NEXT) != 0)
+             pc = LGET32(b.data() + pc + PC_NEXT);
+         LPUT32(b.data() + pc + PC_NEXT, names);
+     }},
+    {"PoolChainLoopingOnItself",
+     [](DamageTest &, Bytes &b) {
+         uint32_t pc = LGET32(b.data() + TH_POOL_NAMES);
+         LPUT32(b.data() + pc + PC_NEXT, pc);
      }},
     {"PoolChunkUsingMoreThanItHolds",
      [](DamageTest &, Bytes &b) {

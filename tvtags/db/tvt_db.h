@@ -74,6 +74,13 @@ struct db_block_ref_t {
     uint32_t br_off;
 };
 
+/* Name -> lowest file id (tvt_file_index.cpp): a cell is the name's hash
+ * << 32 | id + 1, and 0 is empty; the name itself is the slot's. */
+struct db_file_index_t {
+    std::vector<uint64_t> fi_cells;
+    size_t fi_count;
+};
+
 struct tvt_db_t {
     uint32_t d_flags;
     mmap_file_t *d_file;
@@ -98,7 +105,7 @@ struct tvt_db_t {
 
     /* File table. */
     std::vector<uint32_t> d_file_blocks;               /* payload offsets */
-    std::unordered_map<std::string, int> d_file_ids;   /* name -> lowest id */
+    db_file_index_t d_file_index;                      /* name -> lowest id */
     bool d_file_dups;                                  /* a name occurs twice */
     std::set<int> d_free_ids;
     std::vector<std::vector<db_block_ref_t>> d_blocks_of;   /* by file id */
@@ -158,6 +165,17 @@ void db_enter_name(tvt_db_t *db, int id, const std::string &name);
 void db_clear_slot(tvt_db_t *db, int id);
 void db_clear_indexes(tvt_db_t *db);
 
+/* tvt_file_index.cpp.  A name is entered once its id's slot holds it. */
+void db_index_reserve(tvt_db_t *db, size_t names);
+void db_index_clear(tvt_db_t *db);
+int db_index_find(const tvt_db_t *db, const char *name);           /* id, or -1 */
+/* Enters name under id; when it was there already, keeps the lower id
+ * and returns the one it had. */
+int db_index_enter(tvt_db_t *db, const char *name, int id);
+/* If name is held under id: holds it under other instead, or drops it
+ * when other is -1. */
+void db_index_replace(tvt_db_t *db, const char *name, int id, int other);
+
 /* tvt_remove.cpp */
 void db_remove_id(tvt_db_t *db, int id);
 void db_block_freed(tvt_db_t *db, db_block_ref_t b);    /* marks free, pushes on the free chain */
@@ -206,6 +224,8 @@ struct db_guard_t {
  * below limit, else 0. */
 uint32_t db_chunk_end(const tvt_db_t *db, uint32_t ref, uint64_t payload, uint32_t limit);
 bool db_structure_sound(tvt_db_t *db);                  /* tvt_space.cpp: pools, overlaps; fills the guard */
+/* tvt_sort.cpp: orders (start, end) spans by start. */
+void db_sort_spans(std::vector<std::pair<uint32_t, uint32_t>> &v);
 /* tvt_remove.cpp: whether the old blocks among these can be freed safely. */
 bool db_old_blocks_sound(tvt_db_t *db, const std::vector<db_block_ref_t> &blocks);
 /* tvt_open.cpp: says the file is damaged and makes it an empty database

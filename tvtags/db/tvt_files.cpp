@@ -48,7 +48,7 @@ bool filled_free(const tvt_db_t *db, uint32_t b, uint32_t bytes)
 void db_clear_indexes(tvt_db_t *db)
 {
     db->d_file_blocks.clear();
-    db->d_file_ids.clear();
+    db_index_clear(db);
     db->d_free_ids.clear();
     db->d_file_dups = false;
     db->d_blocks_of.clear();
@@ -92,7 +92,7 @@ bool db_load_file_table(tvt_db_t *db)
     if (ok && last != db_get32(db, TH_LAST_FILEBLK))
         ok = false;
     int slots = (int) db->d_file_blocks.size() * FT_SLOT_COUNT;
-    db->d_file_ids.reserve((size_t) slots);
+    db_index_reserve(db, (size_t) slots);
     for (int id = 0; id < slots; id++) {
         uint32_t ref = db_get32(db, db_slot(db, id) + 4);
         if (ref == 0) {
@@ -111,7 +111,7 @@ bool db_load_file_table(tvt_db_t *db)
             else if (g != nullptr)
                 g->g_fixed.push_back({ref - CHUNK_HDR, name_end});
         }
-        if (!db->d_file_ids.emplace(text, id).second) {
+        if (db_index_enter(db, text, id) >= 0) {
             db->d_file_dups = true;
             ok = false;   // one name twice: which slot is the file?
         }
@@ -174,7 +174,7 @@ bool db_load_blocks(tvt_db_t *db)
     }
     if (last != db_get32(db, TH_LAST_BLOCK))
         return false;
-    std::sort(tids.begin(), tids.end());
+    db_sort_spans(tids);
     for (size_t i = 1; i < tids.size(); i++)
         if ((uint64_t) tids[i - 1].first + tids[i - 1].second > tids[i].first)
             return false;   // two blocks give out one tag number
@@ -223,15 +223,8 @@ int db_take_slot(tvt_db_t *db)
 
 void db_enter_name(tvt_db_t *db, int id, const std::string &name)
 {
-    auto it = db->d_file_ids.find(name);
-    if (it == db->d_file_ids.end())
-        db->d_file_ids.emplace(name, id);
-    else if (id < it->second) {
-        it->second = id;
+    if (db_index_enter(db, name.c_str(), id) >= 0)
         db->d_file_dups = true;
-    } else {
-        db->d_file_dups = true;
-    }
 }
 
 void db_clear_slot(tvt_db_t *db, int id)
@@ -243,14 +236,8 @@ void db_clear_slot(tvt_db_t *db, int id)
     const char *text = db_file_name_text(db, ref);
     if (text != nullptr) {
         std::string name(text);
-        auto it = db->d_file_ids.find(name);
-        if (it != db->d_file_ids.end() && it->second == id) {
-            int other = db->d_file_dups ? scan_for_name(db, name, id) : -1;
-            if (other >= 0)
-                it->second = other;
-            else
-                db->d_file_ids.erase(it);
-        }
+        if (db_index_find(db, text) == id)
+            db_index_replace(db, text, id, db->d_file_dups ? scan_for_name(db, name, id) : -1);
     }
     db_put32(db, slot, 0);
     db_put32(db, slot + 4, 0);
@@ -281,6 +268,5 @@ int tvt_find_file(tvt_db_t *db, const char *name)
 {
     if (db == nullptr || name == nullptr)
         return -1;
-    auto it = db->d_file_ids.find(name);
-    return it == db->d_file_ids.end() ? -1 : it->second;
+    return db_index_find(db, name);
 }

@@ -266,10 +266,11 @@ bool db_structure_sound(tvt_db_t *db)
     db_guard_t *g = db->d_guard;
     uint32_t top = db_get32(db, TH_TOP);
     static const uint32_t kPools[] = {TH_POOL_FILENAMES, TH_POOL_NAMES, TH_POOL_TEXTS};
-    std::set<uint32_t> seen;
+    // A pool met twice overlaps itself below; the bound ends a loop.
+    size_t limit = top / (PC_DATA + CHUNK_HDR) + 1, walked = 0;
     for (uint32_t head : kPools) {
         for (uint32_t p = db_get32(db, head); p != 0; p = db_get32(db, p + PC_NEXT)) {
-            if (!seen.insert(p).second || (uint64_t) p + PC_DATA > top)
+            if (++walked > limit || (uint64_t) p + PC_DATA > top)
                 return false;
             uint32_t cap = db_get32(db, p + PC_CAPACITY), used = db_get32(db, p + PC_USED);
             uint32_t end = db_chunk_end(db, p, (uint64_t) cap + PC_DATA, top);
@@ -281,7 +282,7 @@ bool db_structure_sound(tvt_db_t *db)
         }
     }
     std::vector<std::pair<uint32_t, uint32_t>> &fixed = g->g_fixed;
-    std::sort(fixed.begin(), fixed.end());
+    db_sort_spans(fixed);
     for (size_t i = 1; i < fixed.size(); i++)
         if (fixed[i].first < fixed[i - 1].second)
             return false;
