@@ -20,7 +20,7 @@
 #include "wrenlib/wl_assert.h"
 #include "tvt_format.h"
 #include "tvt_io.h"
-#include "tvt_share.h"
+#include "tvt_hash_index.h"
 
 /* Consistency checks that keep the wording of the engine's established
  * assertion texts, whatever the local names are here. */
@@ -74,13 +74,6 @@ struct db_block_ref_t {
     uint32_t br_off;
 };
 
-/* Name -> lowest file id (tvt_file_index.cpp): a cell is the name's hash
- * << 32 | id + 1, and 0 is empty; the name itself is the slot's. */
-struct db_file_index_t {
-    std::vector<uint64_t> fi_cells;
-    size_t fi_count;
-};
-
 struct tvt_db_t {
     uint32_t d_flags;
     mmap_file_t *d_file;
@@ -98,14 +91,14 @@ struct tvt_db_t {
     uint64_t d_size_limit;              /* growth beyond this fails */
 
     /* Name sharing: CRC-32 -> references of this run's name entries. */
-    db_share_index d_share;
+    db_hash_index d_share;
 
     /* Free lists, one ordered set of block offsets per size class. */
     std::set<uint32_t> d_free[DB_FREE_CLASSES];
 
     /* File table. */
     std::vector<uint32_t> d_file_blocks;               /* payload offsets */
-    db_file_index_t d_file_index;                      /* name -> lowest id */
+    db_hash_index d_file_index;                        /* name hash -> lowest id + 1 */
     bool d_file_dups;                                  /* a name occurs twice */
     std::set<int> d_free_ids;
     std::vector<std::vector<db_block_ref_t>> d_blocks_of;   /* by file id */

@@ -1,4 +1,4 @@
-#include "db/tvt_share.h"
+#include "db/tvt_hash_index.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 namespace {
 
 // Every reference stored under one CRC, as find() sees them.
-std::set<uint32_t> refs_of(const db_share_index &ix, uint32_t crc)
+std::set<uint32_t> refs_of(const db_hash_index &ix, uint32_t crc)
 {
     std::set<uint32_t> seen;
     ix.find(crc, [&](uint32_t r) {
@@ -19,9 +19,9 @@ std::set<uint32_t> refs_of(const db_share_index &ix, uint32_t crc)
     return seen;
 }
 
-TEST(ShareIndex, FindsWhatWasAddedAndStopsAtTheFirstMatch)
+TEST(HashIndex, FindsWhatWasAddedAndStopsAtTheFirstMatch)
 {
-    db_share_index ix;
+    db_hash_index ix;
     EXPECT_EQ(ix.find(7, [](uint32_t) { return true; }), 0u);
     ix.add(7, 100);
     ix.add(7, 200);   // same CRC, another text
@@ -40,11 +40,11 @@ TEST(ShareIndex, FindsWhatWasAddedAndStopsAtTheFirstMatch)
 
 // Random adds and removes over few CRCs (long probe runs that wrap round the
 // end of the table) and over many (growth), checked against a plain map.
-TEST(ShareIndex, AgreesWithAMapThroughGrowthAndRemovals)
+TEST(HashIndex, AgreesWithAMapThroughGrowthAndRemovals)
 {
     for (uint32_t crcs : {3u, 50u, 100000u}) {
         std::mt19937 rng(crcs);
-        db_share_index ix;
+        db_hash_index ix;
         std::multimap<uint32_t, uint32_t> model;
         uint32_t next_ref = 1;
         int steps = crcs < 100 ? 4000 : 60000;   // few CRCs make long runs: keep it quick
