@@ -165,9 +165,8 @@ int db_index_find(const tvt_db_t *db, const char *name);           /* id, or -1 
 /* Enters name under id; when it was there already, keeps the lower id
  * and returns the one it had. */
 int db_index_enter(tvt_db_t *db, const char *name, int id);
-/* If name is held under id: holds it under other instead, or drops it
- * when other is -1. */
-void db_index_replace(tvt_db_t *db, const char *name, int id, int other);
+/* Drops name when it is held under id, and says whether it was. */
+bool db_index_drop(tvt_db_t *db, const char *name, int id);
 
 /* tvt_remove.cpp */
 void db_remove_id(tvt_db_t *db, int id);

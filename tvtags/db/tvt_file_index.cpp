@@ -73,13 +73,12 @@ int db_index_enter(tvt_db_t *db, const char *name, int id)
     return (int) v - 1;
 }
 
-void db_index_replace(tvt_db_t *db, const char *name, int id, int other)
+bool db_index_drop(tvt_db_t *db, const char *name, int id)
 {
     size_t len = strlen(name);
     uint32_t hash = hash_name(name, len);
     if (held(db, name, len, hash) != (uint32_t) id + 1)
-        return;
+        return false;
     db->d_file_index.remove(hash, (uint32_t) id + 1);
-    if (other >= 0)
-        db->d_file_index.add(hash, (uint32_t) other + 1);
+    return true;
 }

@@ -20,13 +20,13 @@ uint32_t used_end(const tvt_db_t *db)
 
 // First slot after `after` that holds `name`, or -1; only needed when the
 // file held one name twice.
-int scan_for_name(const tvt_db_t *db, const std::string &name, int after)
+int scan_for_name(const tvt_db_t *db, const char *name, int after)
 {
     int slots = (int) db->d_file_blocks.size() * FT_SLOT_COUNT;
     for (int id = after + 1; id < slots; id++) {
         uint32_t ref = db_get32(db, db_slot(db, id) + 4);
         const char *text = db_file_name_text(db, ref);
-        if (text != nullptr && name == text)
+        if (text != nullptr && strcmp(name, text) == 0)
             return id;
     }
     return -1;
@@ -234,10 +234,11 @@ void db_clear_slot(tvt_db_t *db, int id)
         return;
     uint32_t ref = db_get32(db, slot + 4);
     const char *text = db_file_name_text(db, ref);
-    if (text != nullptr) {
-        std::string name(text);
-        if (db_index_find(db, text) == id)
-            db_index_replace(db, text, id, db->d_file_dups ? scan_for_name(db, name, id) : -1);
+    // When the table holds the name twice, the next slot with it takes over.
+    if (text != nullptr && db_index_drop(db, text, id) && db->d_file_dups) {
+        int other = scan_for_name(db, text, id);
+        if (other >= 0)
+            db_index_enter(db, text, other);
     }
     db_put32(db, slot, 0);
     db_put32(db, slot + 4, 0);
