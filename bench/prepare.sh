@@ -28,3 +28,9 @@ awk -v q="$cache/kernel-c.quarter.list" -v h="$cache/kernel-c.half.list" '
     NR % 4 == 1 { print > q }
     NR % 2 == 1 { print > h }' "$cache/kernel-c.list"
 echo "kernel: $(wc -l < "$cache/kernel-c.list") C files in $cache/linux-source-6.1"
+# Each language family's corpora: bench/corpora/NAME.sh installs its
+# packages and unpacks what it needs under the cache.
+for f in "$here"/corpora/*.sh; do
+    [ -f "$f" ] || continue
+    TV_BENCH_CACHE=$cache sh "$f"
+done

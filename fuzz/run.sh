@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs one fuzz target for as long as asked: run.sh TARGET SECONDS [BUILD_DIR]
-# TARGET is scan_c_family, reports, db_writer or driver.  New inputs go to
+# TARGET is the name of a fuzz/NAME.cpp (scan_c_family, reports, ...).  New inputs go to
 # BUILD_DIR/fuzz/work/TARGET/corpus, crashes beside it.
 set -eu
 target=$1

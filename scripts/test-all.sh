@@ -16,6 +16,6 @@ done
 # The fuzz targets: a short run of each on its seeds and every input that
 # once failed.  Long runs are for fuzz/run.sh.
 cmake --preset fuzz -DTV_WERROR=ON >/dev/null
-cmake --build --preset fuzz --target fuzz_scan_c_family fuzz_reports fuzz_db_writer fuzz_driver
+cmake --build --preset fuzz --target fuzz_all
 echo "== ctest fuzz =="
 ctest --preset fuzz
