@@ -85,6 +85,7 @@ struct tvt_db_t {
 
     std::string d_path;                 /* tag file name as given */
     std::string d_marker;               /* path of the marker file */
+    std::string d_marker_text;          /* what the marker holds: the absolute path */
     std::string d_prefix;
     bool d_writable;
     bool d_marker_written;

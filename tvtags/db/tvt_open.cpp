@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "wrenlib/chk.h"
 #include "wrenlib/files.h"
 #include "wrenlib/fmt.h"
 #include "wrenlib/sysdep.h"
@@ -24,6 +25,17 @@ std::string marker_path()
     if (!WL_IS_SEP(p.back()))
         p += '/';
     return p + kMarkerName;
+}
+
+// The name as the marker records it: absolute and simplified.
+std::string absolute_path(const char *name)
+{
+    char *p = simplify_filename(name);
+    if (p == nullptr)
+        return name;
+    std::string s = p;
+    chk_free(p);
+    return s;
 }
 
 // True when the marker's first line is exactly the tag file's name.
@@ -47,14 +59,14 @@ void write_marker(tvt_db_t *db)
     FILE *fp = fopen(db->d_marker.c_str(), "wb");
     if (fp == nullptr)
         return;
-    fwrite(db->d_path.data(), 1, db->d_path.size(), fp);
+    fwrite(db->d_marker_text.data(), 1, db->d_marker_text.size(), fp);
     fclose(fp);
     db->d_marker_written = true;
 }
 
 void remove_marker(tvt_db_t *db)
 {
-    if (db->d_marker_written && marker_names(db->d_marker, db->d_path.c_str()))
+    if (db->d_marker_written && marker_names(db->d_marker, db->d_marker_text.c_str()))
         remove(db->d_marker.c_str());
     db->d_marker_written = false;
 }
@@ -250,14 +262,19 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
     }
     bool writable = mode == TVT_OPEN_WRITE;
     std::string marker = marker_path();
+    // The marker names the file by its absolute path, so that a marker
+    // shared through TVCONFIG never matches another project's file.
+    std::string path = absolute_path(name);
     // A marker naming this file means a run died with it open, unless that
-    // run is still alive and holds the file's lock.
-    if (marker_names(marker, name) && !db_lock_is_live(name))
+    // run is still alive and holds the file's lock.  Only a writer acts on
+    // it: a report never deletes anything.
+    if (writable && marker_names(marker, path.c_str()) && !db_lock_is_live(name))
         remove(name);
 
     tvt_db_t *db = new tvt_db_t();
     db->d_path = name;
     db->d_marker = marker;
+    db->d_marker_text = path;
     db->d_writable = writable;
     db->d_file_id = -1;
     if (writable)

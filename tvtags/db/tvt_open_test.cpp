@@ -116,6 +116,57 @@ TEST_F(OpenTest, MarkerNamingAnotherFileIsLeftAlone)
     EXPECT_TRUE(exists(marker()));
 }
 
+TEST_F(OpenTest, ReaderNeverActsOnAMarker)
+{
+    // A writer killed by a signal leaves the marker behind; a report on
+    // the database must still find it whole.
+    make_sample();
+    FILE *fp = fopen(marker().c_str(), "wb");
+    fprintf(fp, "%s", p.c_str());
+    fclose(fp);
+    int err = 0;
+    tvt_db_t *db = tvt_open(p.c_str(), 0, nullptr, &err);
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(tvt_find_file(db, "a.c"), 0);
+    tvt_close(db);
+    EXPECT_TRUE(exists(p));
+    EXPECT_TRUE(exists(marker()));
+}
+
+TEST_F(OpenTest, MarkerNamesTheDatabaseByItsAbsolutePath)
+{
+    make_sample();
+    // A bare name in a shared marker belongs to some other directory's
+    // "tags": it is not this database.
+    FILE *fp = fopen(marker().c_str(), "wb");
+    fprintf(fp, "tags");
+    fclose(fp);
+    auto here = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    tvt_db_t *db = open_w("tags");
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(tvt_find_file(db, "a.c"), 0);
+    auto m = read_bytes(marker());
+    EXPECT_EQ(std::string(m.begin(), m.end()), p);
+    tvt_close(db);
+    std::filesystem::current_path(here);
+}
+
+TEST_F(OpenTest, FileThatCannotBeWrittenIsRefusedForWriting)
+{
+    make_sample();
+    std::filesystem::permissions(p, std::filesystem::perms::owner_read);
+    FILE *probe = fopen(p.c_str(), "r+b");
+    if (probe != nullptr) {
+        fclose(probe);
+        std::filesystem::permissions(p, std::filesystem::perms::owner_all);
+        GTEST_SKIP() << "this user writes read-only files";
+    }
+    EXPECT_EQ(open_error(TVT_OPEN_WRITE), TVT_ERR_OPEN);
+    std::filesystem::permissions(p, std::filesystem::perms::owner_all);
+    EXPECT_EQ(check_file(p), "");
+}
+
 TEST_F(OpenTest, WriterKeepsTheMarkerAndTheFlagWhileOpen)
 {
     tvt_db_t *db = open_w(p);

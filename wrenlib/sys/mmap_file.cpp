@@ -77,6 +77,16 @@ void write_back(const mmap_file_t *f) {
         wl_printf("mmap: %s: write error\n", f->mf_name);
 }
 
+// Whether an existing file can be written: asked at open, so that a copy
+// that could never be written back is refused then and not lost at close.
+bool can_write(const char *name) {
+    FILE *out = fopen(name, "r+b");
+    if (!out)
+        return false;
+    fclose(out);
+    return true;
+}
+
 // Whether a missing file could be made: tried now, so that the caller
 // learns it at once and not when the copy is written back on close.
 bool can_create(const char *name) {
@@ -127,6 +137,10 @@ mmap_file_t *mmap_file_open(const char *name, int flags) {
     wl_stat_t st;
     const bool exists = wl_stat(name, &st) == 0;
     if (exists && (st.st_mode & 0xF000u) != WL_S_IFREG) {
+        release(f);
+        return nullptr;
+    }
+    if (exists && writable && !can_write(name)) {
         release(f);
         return nullptr;
     }
