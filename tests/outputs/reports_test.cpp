@@ -204,6 +204,11 @@ TEST_F(Reports, DumpFailures)
     r = report({"-stats", "old"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "old: is an old style tags file. Please rebuild it\n");
+
+    // A source file given by mistake is named for what it is not.
+    r = report({"-list", "a.c"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "a.c: not a tags database\n");
 }
 
 /* --- a real tree ------------------------------------------------------ */

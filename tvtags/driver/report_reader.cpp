@@ -152,11 +152,10 @@ tvt_db_t *open_for_report(const char *name, view_t &v)
     if (!db) {
         if (err == TVT_ERR_VERSION) {
             wl_fprintf(stderr, "%s: is an old style tags file. Please rebuild it\n", name);
+        } else if (err == TVT_ERR_NOTTAGS) {
+            wl_fprintf(stderr, "%s: not a tags database\n", name);
         } else {
-            // A file that opened but holds no tags has no system error of its
-            // own to show.
-            int e = err == TVT_ERR_OPEN && errno != 0 ? errno : EINVAL;
-            wl_fprintf(stderr, "%s: %s\n", name, strerror(e));
+            wl_fprintf(stderr, "%s: %s\n", name, strerror(errno != 0 ? errno : EIO));
         }
         return nullptr;
     }
