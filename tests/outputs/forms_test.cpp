@@ -101,7 +101,22 @@ TEST_F(Forms, CtagsFormEscapesPatternsAndRenamesMain)
                                                                "Ma\ta.c\t/^int main(void)$/\n"
                                                                "counter\tb.c\t/^int counter;$/\n"
                                                                "helper_fn\tb.c\t/^int helper_fn(int a, int b) \\/* a\\/b *\\/$/\n"
-                                                               "spaced\t\"my file.c\"\t/^int spaced;$/\n");
+                                                               "spaced\tmy file.c\t/^int spaced;$/\n");
+}
+
+TEST_F(Forms, CtagsPatternOfACutLineDoesNotClaimTheLineEnd)
+{
+    // A line longer than the record keeps only its start: a pattern with
+    // "$" after it could never match the line in the file.
+    std::string init(3000, '1');
+    file("long.c", "int wide = " + init + ";\nint narrow;\n");
+    std::string out = tags({"-ctags", "long.c"});
+    size_t wide = out.find("wide\tlong.c\t/^int wide = 111");
+    ASSERT_NE(wide, std::string::npos) << out;
+    std::string line = out.substr(wide, out.find('\n', wide) - wide);
+    EXPECT_EQ(line.substr(line.size() - 2), "1/");
+    EXPECT_LT(line.size(), init.size());
+    EXPECT_NE(out.find("narrow\tlong.c\t/^int narrow;$/\n"), std::string::npos) << out;
 }
 
 TEST_F(Forms, CtagsSortedFormsSayHowTheyAreSorted)

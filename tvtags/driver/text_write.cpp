@@ -122,15 +122,11 @@ void write_tvtags_entry(FILE *out, const text_entry_t &e, const file_numbers_t &
 // ctags file holds millions of.
 void write_ctags_entry(FILE *out, const text_entry_t &e, std::string &line)
 {
-    const char *file = safe(e.te_file);
-    bool quote = strchr(file, ' ') != nullptr;
+    // The form is tab-separated: a name holding blanks is written as it
+    // is, or an editor looks for a file whose name has quotes.
     line.assign(e.te_name);
     line += '\t';
-    if (quote)
-        line += '"';
-    line += file;
-    if (quote)
-        line += '"';
+    line += safe(e.te_file);
     line += "\t/^";
     // A search pattern ends at the first bare slash, and a backslash starts
     // an escape, so both are escaped or an editor lands on the wrong line.
@@ -139,7 +135,9 @@ void write_ctags_entry(FILE *out, const text_entry_t &e, std::string &line)
             line += '\\';
         line += *p;
     }
-    line += "$/\n";
+    // A line cut at the record's limit does not end where the text does,
+    // so its pattern must not claim the line's end.
+    line += strlen(safe(e.te_line_text)) >= TAG_LINE_SIZE - 1 ? "/\n" : "$/\n";
     fwrite(line.data(), 1, line.size(), out);
 }
 
