@@ -165,6 +165,58 @@ TEST_F(Forms, AppendAddsEntriesWithoutAnotherHeader)
     EXPECT_EQ(tags({"-ctags", "-a", "b.c"}), first + first.substr(ctags_unsorted.size()));
 }
 
+TEST_F(Forms, AppendToASortedFileMarksItUnsorted)
+{
+    // Sorted, then appended to: an editor that binary-searched the result
+    // would miss tags, so the header must say it is out of order.
+    std::string sorted = tags({"-ctags", "-nobrowser", "b.c"});
+    ASSERT_TRUE(starts_with(sorted, "!_TAG_FILE_SORTED\t2\t")) << sorted;
+    std::string both = tags({"-ctags", "-nobrowser", "-a", "a.c"});
+    EXPECT_TRUE(starts_with(both, "!_TAG_FILE_SORTED\t0\t/0=unsorted")) << both;
+    EXPECT_EQ(both.substr(sorted.size() - 1 + 1).find("!_TAG_"), std::string::npos);
+    EXPECT_EQ(both.size(), sorted.size() + tags({"-ctags", "-nobrowser", "a.c"}).size() - ctags_unsorted.size());
+}
+
+TEST_F(Forms, AppendToANewFileWritesTheHeader)
+{
+    EXPECT_TRUE(starts_with(tags({"-ctags", "-nobrowser", "-a", "b.c"}), "!_TAG_FILE_SORTED\t2\t"));
+}
+
+TEST_F(Forms, ExistingFileOfAnotherKindIsNeverOverwritten)
+{
+    const std::string victim = "int precious(void) { return 1; }\n";
+    file("victim.c", victim);
+    for (auto form : {std::vector<std::string>{"-text", "-ctags"}, {"-text"}, {}}) {
+        std::vector<std::string> args = form;
+        for (const char *a : {"-q", "-o", "victim.c", "b.c"})
+            args.push_back(a);
+        result_t r = run(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "victim.c: not a tags file; not overwritten\n");
+        EXPECT_EQ(read_file(at("victim.c")), victim);
+    }
+    // Our own files of every form, and an empty one, are written again.
+    file("empty", "");
+    EXPECT_EQ(run({"-text", "-q", "-o", "empty", "b.c"}).status, 0);
+    for (auto form : {std::vector<std::string>{"-text", "-ctags"}, {"-text"}, {"-text", "-codewright"}, {}}) {
+        std::vector<std::string> args = form;
+        for (const char *a : {"-q", "-o", "ours", "b.c"})
+            args.push_back(a);
+        EXPECT_EQ(run(args).status, 0);
+        result_t again = run(args);
+        EXPECT_EQ(again.status, 0) << again.err;
+        remove(at("ours").c_str());
+    }
+}
+
+TEST_F(Forms, CrossReferenceColumnsStayApartWhenFull)
+{
+    file("a_rather_long_file_name.c", "int a_name_of_exactly_twenty;\n");
+    result_t r = run({"-text", "-noabsolute", "-q", "-ctags", "-x", "a_rather_long_file_name.c"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "a_name_of_exactly_twenty " + right(1, 6) + " a_rather_long_file_name.c int a_name_of_exactly_twenty;\n");
+}
+
 TEST_F(Forms, CountLineUnlessQuiet)
 {
     result_t r = run({"-text", "-noabsolute", "-codewright", "a.c", "b.c"});

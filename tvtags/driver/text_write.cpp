@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "wrenlib/files.h"
 #include "wrenlib/fmt.h"
 
 namespace {
@@ -149,12 +150,16 @@ void write_codewright_entry(FILE *out, const text_entry_t &e)
 
 void write_cxref_entry(FILE *out, const text_entry_t &e)
 {
-    wl_fprintf(out, "%-16s%6d %-14s%s\n", e.te_name, e.te_line, safe(e.te_file), safe(e.te_line_text));
+    // A name or file as wide as its column or wider gets a blank after it,
+    // or it runs into the next column and the listing cannot be read.
+    const char *file = safe(e.te_file);
+    wl_fprintf(out, "%-16s%s%6d %-14s%s%s\n", e.te_name, strlen(e.te_name) >= 16 ? " " : "", e.te_line, file,
+               strlen(file) >= 14 ? " " : "", safe(e.te_line_text));
 }
 
 // The lines before the entries; the [Files] section also numbers the files
 // for the entries that refer to them.
-void write_header(FILE *out, file_numbers_t &numbers)
+void write_header(FILE *out, file_numbers_t &numbers, bool appending)
 {
     if (tvt_opt.format == FMT_TVTAGS) {
         wl_fprintf(out, "tvtags_version=%d.%03d\n", TVT_VERSION_MAJOR, TVT_VERSION_MINOR);
@@ -170,7 +175,7 @@ void write_header(FILE *out, file_numbers_t &numbers)
             wl_fprintf(out, "\n");
         }
         wl_fprintf(out, "[Database]\n");
-    } else if (tvt_opt.format == FMT_CTAGS && !tvt_opt.append) {
+    } else if (tvt_opt.format == FMT_CTAGS && !appending) {
         // Editors binary-search a tags file unless told how it is ordered;
         // the collection order of the browser form is not searchable.  An
         // appended part would put the line in the middle, where it is no
@@ -180,6 +185,23 @@ void write_header(FILE *out, file_numbers_t &numbers)
     }
 }
 
+
+// Entries appended after a sorted ctags file leave it out of order: an
+// editor that still binary-searched it would miss most tags.  The header
+// keeps its length, so its flag is changed in place.
+void mark_unsorted(const char *name)
+{
+    static const char kHead[] = "!_TAG_FILE_SORTED\t";
+    FILE *fp = fopen(name, "r+b");
+    if (fp == nullptr)
+        return;
+    char head[sizeof kHead];
+    size_t n = fread(head, 1, sizeof head, fp);
+    if (n == sizeof head && memcmp(head, kHead, sizeof kHead - 1) == 0 && head[sizeof kHead - 1] != '0' &&
+        fseek(fp, long(sizeof kHead - 1), SEEK_SET) == 0)
+        fputc('0', fp);
+    fclose(fp);
+}
 
 const char *tag_file_name()
 {
@@ -207,12 +229,16 @@ struct writer_t {
     std::string line;
     long count = 0;     // entries written
 
+    bool appended = false;  // entries went after those of an earlier run
+
     void start()
     {
+        wl_stat_t st;
+        appended = tvt_opt.append && !tvt_opt.cxref && wl_stat(tag_file_name(), &st) == 0 && st.st_size > 0;
         out = open_output();
         // The cross-reference listing is not a tags file: no file header.
         if (!tvt_opt.cxref)
-            write_header(out, numbers);
+            write_header(out, numbers, appended);
     }
     void put(const text_entry_t &e)
     {
@@ -240,6 +266,8 @@ struct writer_t {
             wl_fprintf(stderr, "%s: %s\n", tag_file_name(), strerror(errno ? errno : EIO));
             exit(1);
         }
+        if (appended && tvt_opt.format == FMT_CTAGS)
+            mark_unsorted(tag_file_name());
     }
 };
 

@@ -38,6 +38,8 @@ int tvt_file_seen(int id);
 /* Parses the switches from argv[1]; returns the index of the first
  * argument that is not a switch.  Dump switches run and exit here. */
 int tvt_parse_switches(int argc, char **argv);
+/* 1 when the run may write path: new, empty, or a tags file of ours. */
+int tvt_output_is_ours(const char *path);
 void tvt_load_extension(const char *program_path);
 void tvt_install_fault_handler(void);
 /* Remaps, -I list files and file arguments from argv[first] on. */

@@ -98,6 +98,13 @@ extern "C" int tvtags_main(int argc, char **argv)
     lex_set_error_stream(tvt_opt.err);
     lex_set_debug(tvt_opt.debug);
 
+    // The listing goes to standard output; anything else lands in a file
+    // that must not be some other file of the user's.
+    const char *out_name = tvt_opt.tag_file ? tvt_opt.tag_file : "tags";
+    if ((tvt_opt.binary || !tvt_opt.cxref) && !tvt_output_is_ours(out_name)) {
+        wl_fprintf(stderr, "%s: not a tags file; not overwritten\n", out_name);
+        exit(1);
+    }
     tvt_load_extension(tvt_opt.program_path);
     if (tvt_opt.binary)
         open_database();
