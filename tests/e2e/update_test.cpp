@@ -2,6 +2,8 @@
  * prune of deleted files and -path_prefix. */
 #include "e2e_util.h"
 
+#include "db/tvt_check.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -56,15 +58,31 @@ TEST_F(Update, OnlyChangedFilesAreRescanned)
     r = run({"-noforce", "src/a.c"});
     EXPECT_EQ("", r.out);
 
-    /* A file whose rescan yields nothing keeps its entry and time, so it is
-     * rescanned again next time. */
+    /* A file whose rescan yields nothing loses its old entries and keeps
+     * its new time, so it is not rescanned again. */
     file("src/c.c", "nothing\n");
     set_mtime(at("src/c.c"), 20);
     r = run({"src/c.c"});
     EXPECT_EQ((std::vector<std::string>{at("src/c.c")}), reported(r.out));
     r = run({"src/c.c"});
-    EXPECT_EQ((std::vector<std::string>{at("src/c.c")}), reported(r.out));
+    EXPECT_EQ("", r.out);
     EXPECT_NE(std::string::npos, filelist().find(at("src/c.c")));
+    r = run({"-lookup", "c1", "tags"});
+    EXPECT_EQ(std::string::npos, r.out.find("c1")) << r.out;
+    char msg[2048];
+    EXPECT_EQ(0, tvt_check_file(at("tags").c_str(), msg, sizeof msg)) << msg;
+}
+
+TEST_F(Update, FileWhoseTimeWentBackIsRescanned)
+{
+    ASSERT_EQ(0, run({"-q", "src"}).status);
+    // Put back from an older copy: another content with an older time.
+    file("src/b.c", "fn b_old\n");
+    set_mtime(at("src/b.c"), -1000);
+    result_t r = run({"src"});
+    EXPECT_EQ((std::vector<std::string>{at("src/b.c")}), reported(r.out));
+    r = run({"-lookup", "b_old", "tags"});
+    EXPECT_NE(std::string::npos, r.out.find("b_old")) << r.out;
 }
 
 TEST_F(Update, DeletedFilesArePruned)

@@ -364,7 +364,7 @@ TEST_F(DamageTest, StructureCheckSeesStructuresAndNotRecords)
 TEST_F(DamageTest, FuzzRegressionInputs)
 {
     namespace fs = std::filesystem;
-    fs::path dir = fs::path(__FILE__).parent_path() / ".." / ".." / "fuzz" / "regress" / "db_writer";
+    fs::path dir = fs::path(TV_SOURCE_DIR) / "fuzz" / "regress" / "db_writer";
     ASSERT_TRUE(fs::is_directory(dir)) << dir;
     int seen = 0;
     for (const fs::directory_entry &e : fs::directory_iterator(dir)) {

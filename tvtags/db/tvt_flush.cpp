@@ -222,7 +222,9 @@ int current_as(tvt_db_t *db, const std::string &name, uint32_t mtime, int *id)
     *id = tvt_find_file(db, name.c_str());
     if (*id < 0)
         return 0;
-    return db_get32(db, db_slot(db, *id)) >= mtime ? 1 : 0;
+    // Any other time means another content: a file put back from an older
+    // copy is as new to the database as an edited one.
+    return db_get32(db, db_slot(db, *id)) == mtime ? 1 : 0;
 }
 
 } // namespace
@@ -309,7 +311,11 @@ void tvt_end_file(tvt_db_t *db)
 {
     if (db == nullptr || db->d_stage == nullptr)
         return;
-    if (tvt_stage_tags(db->d_stage) > 0) {
+    // A file that now yields nothing still replaces what it had, or an
+    // editor would jump to definitions that are gone.  A new file with no
+    // tags is not entered.
+    bool had_tags = tvt_stage_tags(db->d_stage) == 0 && tvt_find_file(db, db->d_cur_name.c_str()) >= 0;
+    if (tvt_stage_tags(db->d_stage) > 0 || had_tags) {
         if (!enter_file(db))
             db_growth_failed(db, 0);
         db->d_flags &= ~DB_ENTER_PENDING;

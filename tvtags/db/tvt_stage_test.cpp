@@ -30,15 +30,20 @@ TEST_F(StageTest, BeginFileTellsWhetherTheStoredCopyIsUpToDate)
     tvt_end_file(db);
     EXPECT_EQ(tvt_begin_file(db, "a.c", 100), 1);
     tvt_end_file(db);
-    EXPECT_EQ(tvt_begin_file(db, "a.c", 99), 1);
+    // Any other time is another content, an older one too.
+    EXPECT_EQ(tvt_begin_file(db, "a.c", 99), 0);
+    add(db, Tag("f", 1));
     tvt_end_file(db);
     EXPECT_EQ(tvt_begin_file(db, "a.c", 101), 0);
+    add(db, Tag("f", 1));
+    tvt_end_file(db);
+    EXPECT_EQ(tvt_begin_file(db, "a.c", 101), 1);
     tvt_end_file(db);
     const char *name = nullptr;
     uint32_t t = 0;
     EXPECT_EQ(tvt_file_at(db, 0, &name, &t), 1);
     EXPECT_STREQ(name, "a.c");
-    EXPECT_EQ(t, 100u);
+    EXPECT_EQ(t, 101u);
     EXPECT_EQ(tvt_file_at(db, 1, &name, &t), 0);
     EXPECT_EQ(tvt_file_at(db, 256, &name, &t), -1);
     EXPECT_EQ(tvt_file_at(db, -1, &name, &t), -1);
@@ -184,15 +189,21 @@ TEST_F(StageTest, StructWithBasesStoresTheBasesNotItsTypeText)
     EXPECT_EQ(std::string((const char *) b + text, 5), std::string("P\0Q\0\0", 5));
 }
 
-TEST_F(StageTest, RescanReplacesTagsButAnEmptyRescanKeepsThem)
+TEST_F(StageTest, RescanReplacesTagsAndAnEmptyRescanEmptiesTheFile)
 {
     scan(db, "a.c", 10, {Tag("old1", 1), Tag("old2", 2, TT_XREF)});
     scan(db, "a.c", 20, {});
-    EXPECT_EQ(stored_tags(db, "a.c").size(), 2u);
+    // The file stays, with its new time and none of its old tags.
+    EXPECT_EQ(stored_tags(db, "a.c").size(), 0u);
+    EXPECT_EQ(counter(db, TT_FUNCTION, true), 0u);
     const char *name;
     uint32_t t;
-    tvt_file_at(db, 0, &name, &t);
-    EXPECT_EQ(t, 10u);
+    ASSERT_EQ(tvt_file_at(db, 0, &name, &t), 1);
+    EXPECT_EQ(t, 20u);
+    EXPECT_EQ(check(db), "");
+    // A new file with nothing in it is not entered at all.
+    scan(db, "empty.c", 20, {});
+    EXPECT_EQ(tvt_find_file(db, "empty.c"), -1);
     scan(db, "a.c", 30, {Tag("new1", 1, TT_MACRO)});
     std::vector<Stored> got = stored_tags(db, "a.c");
     ASSERT_EQ(got.size(), 1u);

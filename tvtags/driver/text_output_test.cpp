@@ -216,7 +216,7 @@ TEST_F(TextOutput, PlainFormQuotesNamesWithBlanks)
     EXPECT_EQ(written(), "tvtags_version=3.026\n\n[Database]\nf \"my dir/b.c\"(4) FUNCTION\n");
 }
 
-TEST_F(TextOutput, CtagsFormEscapesPatternsQuotesFilesAndRenamesMain)
+TEST_F(TextOutput, CtagsFormEscapesPatternsAndRenamesMain)
 {
     tvt_opt.format = FMT_CTAGS;
     begin("src/foo.c");
@@ -230,8 +230,8 @@ TEST_F(TextOutput, CtagsFormEscapesPatternsQuotesFilesAndRenamesMain)
     EXPECT_EQ(written(), std::string(ctags_header) +
                              "Mfoo\tsrc/foo.c\t/^int main(void)$/\n"
                              "f\tsrc/foo.c\t/^a \\/* b *\\/ c\\\\d$/\n"
-                             "Mx.y\t\"my dir/x.y.c\"\t/^main()$/\n"
-                             "v\t\"my dir/x.y.c\"\t/^$/\n"
+                             "Mx.y\tmy dir/x.y.c\t/^main()$/\n"
+                             "v\tmy dir/x.y.c\t/^$/\n"
                              "Mprog\tdir.d\\prog\t/^x$/\n");
 }
 
@@ -270,7 +270,7 @@ TEST_F(TextOutput, CrossReferenceListingGoesToStandardOutput)
     text_write();
     std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "main" + std::string(12, ' ') + "    12 a.c" + std::string(11, ' ') + "int main()\n" +
-                       "a_rather_long_name     7 a.c" + std::string(11, ' ') + "\n");
+                       "a_rather_long_name      7 a.c" + std::string(11, ' ') + "\n");
     EXPECT_EQ(read_file(tag_path), "");
 
     // Nor does the listing carry a tags file's header in the other forms.
