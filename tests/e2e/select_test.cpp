@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include <unistd.h>
+
 using namespace e2e;
 
 namespace {
@@ -157,6 +159,23 @@ TEST_F(Select, DirectoryWalk)
     got = scanned({"top/skipme", "top/marked"});
     EXPECT_EQ((std::vector<std::string>{at("top/skipme/g.c"), at("top/marked/e.c"), at("top/marked/inner/f.c")}),
               got);
+}
+
+TEST_F(Select, LinksToDirectoriesAreNotFollowedInsideATree)
+{
+    make_dirs(at("tree/a"));
+    make_dirs(at("elsewhere"));
+    write_file(at("tree/a/x.c"), "fn x\n");
+    write_file(at("elsewhere/y.c"), "fn y\n");
+    ASSERT_EQ(0, symlink("..", at("tree/a/up").c_str()));
+    ASSERT_EQ(0, symlink(".", at("tree/a/self").c_str()));
+    ASSERT_EQ(0, symlink(at("elsewhere").c_str(), at("tree/out").c_str()));
+    ASSERT_EQ(0, symlink("x.c", at("tree/a/link.c").c_str()));
+    /* Loops of links end, each file is seen once, the walk stays in the
+     * tree, and a link to a file is still a file. */
+    EXPECT_EQ((std::vector<std::string>{at("tree/a/link.c"), at("tree/a/x.c")}), scanned({"tree"}));
+    /* A link named on the command line is walked. */
+    EXPECT_EQ((std::vector<std::string>{at("tree/out/y.c")}), scanned({"tree/out"}));
 }
 
 TEST_F(Select, ListFiles)

@@ -66,7 +66,9 @@ bool has_notags(const char *dir)
 void walk_directory(const char *dir)
 {
     char *pattern = filename_append_filename(dir, "*");
-    wild_entry_t *entries = wild_expand(pattern, WILD_FILES | WILD_DIRS);
+    // Links to directories are not followed: a link named on the command
+    // line is walked, one met inside a tree is not.
+    wild_entry_t *entries = wild_expand(pattern, WILD_FILES | WILD_DIRS | WILD_NOLINKDIRS);
     chk_free(pattern);
     if (!entries)
         return;

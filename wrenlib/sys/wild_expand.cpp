@@ -78,6 +78,10 @@ public:
                 if (dot_or_dotdot(e))
                     continue;
                 const int type = wl_readdir_type(d);
+                // A walk that followed links to directories could climb out
+                // of its tree or go round a loop for ever.
+                if (last && (flags_ & WILD_NOLINKDIRS) && type == WL_DT_LINK && entry_is_dir(d, type))
+                    continue;
                 if (wild_match(e, component, flags_)) {
                     // Only directories can lead anywhere below.
                     if (!last && (type == WL_DT_FILE || type == WL_DT_OTHER))

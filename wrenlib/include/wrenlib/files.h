@@ -28,6 +28,7 @@ extern "C" {
 #define WILD_DIRS_FIRST 0x080
 #define WILD_NOSORT     0x100
 #define WILD_NOCASE     0x400
+#define WILD_NOLINKDIRS 0x800  /* a listing leaves out directories reached through a link */
 
 /* File status.  Mode bits: 0x4000 directory, 0x8000 regular file. */
 #define WL_S_IFDIR 0x4000
