@@ -191,7 +191,9 @@ void db_print_locked(const char *name);
 /* Waits until the OS lock on the open file is ours (exclusive for a writer,
  * shared for a reader).  Prints the locked message once after three
  * seconds; *announced tells whether it was printed. */
-void db_lock_wait(mmap_file_t *f, bool exclusive, const char *name, bool *announced);
+/* Waits for the OS lock: for ever when give_up_ms < 0, else at most that
+ * long; false when it gave up. */
+bool db_lock_wait(mmap_file_t *f, bool exclusive, const char *name, bool *announced, int give_up_ms);
 /* True when a live process holds a lock on the named file. */
 bool db_lock_is_live(const char *name);
 

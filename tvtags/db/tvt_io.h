@@ -16,6 +16,7 @@ extern "C" {
 #define TVT_ERR_OPEN    -1   /* cannot be opened */
 #define TVT_ERR_VERSION -2   /* a tag file of another version */
 #define TVT_ERR_NOTTAGS -3   /* not a tag file */
+#define TVT_ERR_BUSY    -4   /* read-only: a writer kept it past the wait */
 
 #define TVT_KIND_FILENAME 1
 #define TVT_KIND_NAME     2

@@ -21,16 +21,27 @@ void db_print_locked(const char *name)
     wl_printf("       File: %s\n", name);
 }
 
-void db_lock_wait(mmap_file_t *f, bool exclusive, const char *name, bool *announced)
+bool db_lock_wait(mmap_file_t *f, bool exclusive, const char *name, bool *announced, int give_up_ms)
 {
     if (f == nullptr || f->mf_fd < 0)
-        return;
+        return true;
+    // A reader has a report to give, not work to keep: it waits a bounded
+    // time for a writer and then says why it stops.
+    if (give_up_ms >= 0) {
+        for (int waited = 0;; waited += kPollMs) {
+            if (wl_lock_file(f->mf_fd, exclusive ? 1 : 0, 0) == 0)
+                return true;
+            if (waited >= give_up_ms)
+                return false;
+            wl_sleep_ms(kPollMs);
+        }
+    }
     // Poll for the first seconds so that the message can be printed, then
     // block: a lock that fails for another reason than a holder (a file
     // system without locks) then ends the wait instead of spinning.
     for (int waited = 0; waited < kAnnounceMs; waited += kPollMs) {
         if (wl_lock_file(f->mf_fd, exclusive ? 1 : 0, 0) == 0)
-            return;
+            return true;
         wl_sleep_ms(kPollMs);
     }
     if (!*announced) {
@@ -39,6 +50,7 @@ void db_lock_wait(mmap_file_t *f, bool exclusive, const char *name, bool *announ
         *announced = true;
     }
     wl_lock_file(f->mf_fd, exclusive ? 1 : 0, 1);
+    return true;
 }
 
 bool db_lock_is_live(const char *name)

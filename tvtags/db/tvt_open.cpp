@@ -285,7 +285,9 @@ tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err)
     if (db->d_file == nullptr)
         return fail(db, err, TVT_ERR_OPEN);
     bool announced = false;
-    db_lock_wait(db->d_file, writable, name, &announced);
+    int limit = tag_timeout();
+    if (!db_lock_wait(db->d_file, writable, name, &announced, writable ? -1 : (limit > 0 ? limit * 1000 : 0)))
+        return fail(db, err, TVT_ERR_BUSY);
     // The view was made before the lock: its bytes are the file's (the
     // mapping is shared), but the holder may have grown the file meanwhile.
     wl_stat_t st;

@@ -215,6 +215,7 @@ TEST_F(ProcessTest, OpenWaitsForALiveWriterAndSaysSoAfterThreeSeconds)
 
 TEST_F(ProcessTest, ReaderWaitsForAWriterButReadersShare)
 {
+    set_env("TV_TAG_TIMEOUT", "10");
     tvt_close(open_w(p));
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
@@ -250,6 +251,36 @@ TEST_F(ProcessTest, ReaderWaitsForAWriterButReadersShare)
     db = tvt_open(p.c_str(), 0, nullptr, &err);
     EXPECT_LT(std::chrono::duration<double>(Clock::now() - t0).count(), 0.5);
     tvt_close(db);
+    EXPECT_EQ(wait_for(pid), 0);
+}
+
+TEST_F(ProcessTest, ReaderGivesUpOnAWriterAfterTheTimeout)
+{
+    set_env("TV_TAG_TIMEOUT", "1");
+    tvt_close(open_w(p));
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        int err;
+        tvt_db_t *db = tvt_open(p.c_str(), TVT_OPEN_WRITE, nullptr, &err);
+        if (write(ready[1], "x", 1) != 1)
+            _exit(3);
+        usleep(4000000);
+        tvt_close(db);
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    auto t0 = Clock::now();
+    int err = 0;
+    EXPECT_EQ(tvt_open(p.c_str(), 0, nullptr, &err), nullptr);
+    double s = std::chrono::duration<double>(Clock::now() - t0).count();
+    EXPECT_EQ(err, TVT_ERR_BUSY);
+    EXPECT_GE(s, 0.9);
+    EXPECT_LT(s, 3.5);
+    EXPECT_TRUE(exists(p));
     EXPECT_EQ(wait_for(pid), 0);
 }
 

@@ -152,6 +152,8 @@ tvt_db_t *open_for_report(const char *name, view_t &v)
     if (!db) {
         if (err == TVT_ERR_VERSION) {
             wl_fprintf(stderr, "%s: is an old style tags file. Please rebuild it\n", name);
+        } else if (err == TVT_ERR_BUSY) {
+            wl_fprintf(stderr, "%s: the database is being written; try again when that run ends\n", name);
         } else if (err == TVT_ERR_NOTTAGS) {
             wl_fprintf(stderr, "%s: not a tags database\n", name);
         } else {
