@@ -198,7 +198,7 @@ bool db_lock_wait(mmap_file_t *f, bool exclusive, const char *name, bool *announ
 bool db_lock_is_live(const char *name);
 
 /* tvt_open.cpp */
-void db_close_quietly(tvt_db_t *db);                    /* close without flushing staged tags */
+int db_close_quietly(tvt_db_t *db);                     /* close without flushing staged tags; 0 or -1 */
 
 /* Damage guard.  A writer builds on an existing file only after checking
  * what it walks or changes: the header, the file table and its names, the

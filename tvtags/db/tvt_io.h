@@ -32,7 +32,9 @@ typedef struct tvt_run_counts_t {
 extern tvt_run_counts_t tvt_counts;
 
 tvt_db_t *tvt_open(const char *name, int mode, const char *db_name, int *err);
-void tvt_close(tvt_db_t *db);
+/* 0, or -1 when what was written could not be kept (the file then holds
+ * what it held before the run). */
+int tvt_close(tvt_db_t *db);
 void tvt_set_path_prefix(tvt_db_t *db, const char *prefix);
 
 /* A file's tags go in between tvt_begin_file and tvt_end_file, which

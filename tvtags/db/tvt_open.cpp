@@ -228,17 +228,20 @@ void store_db_name(tvt_db_t *db, const char *name)
     db_put32(db, block + 4, text);
 }
 
-void release(tvt_db_t *db)
+// 0, or -1 when a copy of the file could not be written back.
+int release(tvt_db_t *db)
 {
     tvt_stage_free(db->d_stage);
     db->d_stage = nullptr;
+    int rc = 0;
     if (db->d_file != nullptr)
-        mmap_file_close(db->d_file);
+        rc = mmap_file_finish(db->d_file);
     if (db->d_lock != nullptr)
         mmap_file_close(db->d_lock);
     db_share_drop(db);
     delete db->d_guard;
     delete db;
+    return rc;
 }
 
 tvt_db_t *fail(tvt_db_t *db, int *err, int code)
@@ -360,23 +363,23 @@ void db_start_afresh(tvt_db_t *db)
         store_db_name(db, db->d_guard->g_name.c_str());
 }
 
-void db_close_quietly(tvt_db_t *db)
+int db_close_quietly(tvt_db_t *db)
 {
     if (db->d_writable && db->d_file != nullptr && db_size(db) >= TAG_HEADER_SIZE)
         db_put32(db, TH_FLAGS, db_get32(db, TH_FLAGS) & ~TH_FLAG_INUSE);
     // The marker goes while the lock is still held: a run waiting for the
     // lock writes its own marker once it has it.
     remove_marker(db);
-    release(db);
+    return release(db);
 }
 
-void tvt_close(tvt_db_t *db)
+int tvt_close(tvt_db_t *db)
 {
     if (db == nullptr)
-        return;
+        return 0;
     if (db->d_stage != nullptr)
         tvt_end_file(db);
-    db_close_quietly(db);
+    return db_close_quietly(db);
 }
 
 void tvt_set_path_prefix(tvt_db_t *db, const char *prefix)

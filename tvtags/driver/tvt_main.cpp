@@ -121,8 +121,13 @@ extern "C" int tvtags_main(int argc, char **argv)
         prune_pass();
 
     if (tvt_opt.binary) {
-        tvt_close(tvt_run.db);
+        // The engine has said what went wrong; the status must say so too.
+        int closed = tvt_close(tvt_run.db);
         tvt_run.db = nullptr;
+        if (closed != 0) {
+            fflush(stdout);
+            exit(1);
+        }
         tag_set_db_sink(nullptr, nullptr);
     } else {
         text_write();

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "sys_internal.h"
 #include "wrenlib/chk.h"
 #include "wrenlib/files.h"
@@ -63,18 +65,26 @@ bool read_whole(const char *name, unsigned char **base, size_t *size) {
     return true;
 }
 
-void write_back(const mmap_file_t *f) {
-    FILE *out = fopen(f->mf_name, "wb");
+// The copy goes to a new file beside the old one, which it replaces only
+// once all of it is written: a full disk then leaves the old file whole.
+bool write_back(const mmap_file_t *f) {
+    std::string tmp = std::string(f->mf_name) + ".tvnew";
+    FILE *out = fopen(tmp.c_str(), "wb");
     if (!out) {
         wl_printf("mmap: failed to create %s on close\n", f->mf_name);
-        return;
+        return false;
     }
     size_t n = f->mf_size ? fwrite(f->mf_base, 1, f->mf_size, out) : 0;
     bool ok = n == f->mf_size;
     if (fclose(out) != 0)
         ok = false;
-    if (!ok)
+    if (ok && wl_sys::replace_file(tmp.c_str(), f->mf_name) != 0)
+        ok = false;
+    if (!ok) {
+        remove(tmp.c_str());
         wl_printf("mmap: %s: write error\n", f->mf_name);
+    }
+    return ok;
 }
 
 // Whether an existing file can be written: asked at open, so that a copy
@@ -188,17 +198,23 @@ int mmap_file_sync(mmap_file_t *f) {
     return wl_sys::map_sync(f);
 }
 
-void mmap_file_close(mmap_file_t *f) {
+int mmap_file_finish(mmap_file_t *f) {
     if (!f)
-        return;
+        return 0;
+    int rc = 0;
     if (f->mf_mapped) {
         wl_sys::map_close(f);
     } else {
-        if (f->mf_flags & MMAP_WRITE)
-            write_back(f);
+        if ((f->mf_flags & MMAP_WRITE) && !write_back(f))
+            rc = -1;
         chk_free(f->mf_base);
     }
     release(f);
+    return rc;
+}
+
+void mmap_file_close(mmap_file_t *f) {
+    mmap_file_finish(f);
 }
 
 } // extern "C"

@@ -28,6 +28,8 @@ int map_open(mmap_file_t *f, int writable, size_t create_size);
 /* Extends a mapped writable file to `size` zero-filled bytes and maps it
  * again (mf_base may move).  0 or -1. */
 int map_grow(mmap_file_t *f, size_t size);
+/* Renames from over to, replacing it: 0, or -1. */
+int replace_file(const char *from, const char *to);
 int map_sync(mmap_file_t *f);
 /* Unmaps and closes whatever map_open left open. */
 void map_close(mmap_file_t *f);

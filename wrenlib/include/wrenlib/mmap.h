@@ -24,6 +24,9 @@ typedef struct mmap_file_t {
 
 mmap_file_t *mmap_file_open(const char *name, int flags);
 void mmap_file_close(mmap_file_t *f);
+/* mmap_file_close that tells whether a copy was written back: 0, or -1
+ * when it was not (the file then holds what it held before). */
+int mmap_file_finish(mmap_file_t *f);
 int mmap_file_probe(mmap_file_t *f, size_t size);
 int mmap_is_mapped(mmap_file_t *f);
 /* Flushes a mapped writable file's pages to the file (no-op in copy mode). */

@@ -1,6 +1,8 @@
-// File mapping on POSIX systems: open(2), mmap(2) and ftruncate(2) for growth.
+// File mapping on POSIX systems: open(2), mmap(2), and posix_fallocate(3)
+// with ftruncate(2) for growth.
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,12 +11,27 @@
 
 namespace {
 
+// Sets the file's length to size with its blocks taken now: a mapped page
+// that the disk cannot hold would end the process with SIGBUS when first
+// written, far from any check.  Where the file system cannot reserve
+// blocks ahead the length is set as before.
+bool set_length(int fd, size_t old_size, size_t size) {
+    if (size > old_size) {
+        int r = posix_fallocate(fd, static_cast<off_t>(old_size), static_cast<off_t>(size - old_size));
+        if (r != 0 && r != EOPNOTSUPP && r != EINVAL && r != ENOSYS) {
+            errno = r;
+            return false;
+        }
+    }
+    return ftruncate(fd, static_cast<off_t>(size)) == 0;
+}
+
 int open_file(const char *name, int writable, size_t create_size) {
     if (!writable)
         return open(name, O_RDONLY);
     int fd = open(name, O_RDWR | O_CREAT | O_EXCL, 0666);
     if (fd >= 0) {
-        if (ftruncate(fd, static_cast<off_t>(create_size)) != 0) {
+        if (!set_length(fd, 0, create_size)) {
             close(fd);
             unlink(name);
             return -1;
@@ -75,7 +92,7 @@ int map_grow(mmap_file_t *f, size_t size) {
     if (reopened && (fd = open(f->mf_name, O_RDWR)) < 0)
         return -1;
     int rc = -1;
-    if (ftruncate(fd, static_cast<off_t>(size)) == 0) {
+    if (set_length(fd, f->mf_size, size)) {
         const size_t old = f->mf_size;
         unmap(f);
         rc = map_range(f, fd, size);
@@ -85,6 +102,10 @@ int map_grow(mmap_file_t *f, size_t size) {
     if (reopened)
         close(fd);
     return rc;
+}
+
+int replace_file(const char *from, const char *to) {
+    return rename(from, to) == 0 ? 0 : -1;
 }
 
 int map_sync(mmap_file_t *f) {

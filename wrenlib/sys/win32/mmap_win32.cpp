@@ -107,6 +107,10 @@ int map_grow(mmap_file_t *f, size_t size) {
     return rc;
 }
 
+int replace_file(const char *from, const char *to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
 int map_sync(mmap_file_t *f) {
     if (!f->mf_base)
         return 0;
