@@ -32,15 +32,49 @@ void report_error(void)
     un_report("Error removing file -- error=%d\r\n", (int)GetLastError());
 }
 
-// A link goes as a link: RemoveDirectory on a directory link removes the
-// link itself and leaves its target alone.
-bool remove_link(const std::wstring &path, DWORD attrs)
+// The identity (volume and file index) of what a handle refers to.
+bool identity(HANDLE h, BY_HANDLE_FILE_INFORMATION *info)
+{
+    return h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, info);
+}
+
+// A link goes as a link: it is opened as the link itself and deleted
+// through that handle.  Where the platform cannot tell the link from its
+// target (the handle on the link is the target's file), it is left in
+// place and reported: deleting it there would delete what it points at.
+bool remove_link(const std::wstring &path)
 {
     UN_LOG("Removing link: %s\n", un_narrow(path).c_str());
     std::wstring lp = un_long_path(path);
-    if (attrs & FILE_ATTRIBUTE_DIRECTORY)
-        return RemoveDirectoryW(lp.c_str()) != 0;
-    return DeleteFileW(lp.c_str()) != 0;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE link = CreateFileW(lp.c_str(), DELETE | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION li, ti;
+    if (!identity(link, &li)) {
+        DWORD err = GetLastError();
+        if (link != INVALID_HANDLE_VALUE)
+            CloseHandle(link);
+        SetLastError(err);
+        return false;
+    }
+    HANDLE target = CreateFileW(lp.c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    bool same = identity(target, &ti) && ti.dwVolumeSerialNumber == li.dwVolumeSerialNumber &&
+                ti.nFileIndexHigh == li.nFileIndexHigh && ti.nFileIndexLow == li.nFileIndexLow;
+    if (target != INVALID_HANDLE_VALUE)
+        CloseHandle(target);
+    bool ok = false;
+    if (same || !(li.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        UN_LOG("link and target cannot be told apart, left: %s\n", un_narrow(path).c_str());
+        SetLastError(ERROR_NOT_SUPPORTED);
+    } else {
+        FILE_DISPOSITION_INFO di{TRUE};
+        ok = SetFileInformationByHandle(link, FileDispositionInfo, &di, sizeof di) != 0;
+    }
+    DWORD err = GetLastError();
+    CloseHandle(link);
+    SetLastError(err);
+    return ok;
 }
 
 int remove_tree(const std::wstring &dir, int depth);
@@ -54,7 +88,7 @@ int remove_entry(const std::wstring &dir, const WIN32_FIND_DATAW &fd, int depth)
     if ((a & FILE_ATTRIBUTE_DIRECTORY) && is_config(fd.cFileName))
         return 0;
     if (a & FILE_ATTRIBUTE_REPARSE_POINT) {
-        if (remove_link(path, a))
+        if (remove_link(path))
             return 0;
         report_error();
         return -1;
