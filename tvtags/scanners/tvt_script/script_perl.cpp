@@ -30,8 +30,9 @@ bool word_is(const char *s, int n, const char *w)
     return n == int(strlen(w)) && strncmp(s, w, size_t(n)) == 0;
 }
 
-// The qualified name at ln.text[i] (after blanks), emitted with type.
-void record(const script_line_t &ln, int i, int type)
+// The qualified name at ln.text[i] (after blanks), emitted with type;
+// false when there is none.
+bool record(const script_line_t &ln, int i, int type)
 {
     const char *t = ln.text;
     while (i < ln.len && script_blank(t[i]))
@@ -55,10 +56,19 @@ void record(const script_line_t &ln, int i, int type)
         }
     }
     if (n == 0)
-        return;
+        return false;
     script_set_name(ln, start, name, n);
     tag_rec.tr_column = i;
     tag_add(type, &tag_rec);
+    return true;
+}
+
+// Only blanks or a comment are left on the line.
+bool nothing_left(const script_line_t &ln, int i)
+{
+    while (i < ln.len && (script_blank(ln.text[i]) || ln.text[i] == '\n'))
+        i++;
+    return i >= ln.len || ln.text[i] == '#';
 }
 
 // A sub is only declared when a ';' ends the line's text before any block.
@@ -81,6 +91,7 @@ int tvt_perl_scan(void)
 {
     lex_init(&desc_perl);
     bool in_pod = false;
+    bool package_next = false;      // "package" ended its line without a name
     script_line_t ln;
     while (script_next_line(&ln)) {
         if (ln.continued)
@@ -100,6 +111,11 @@ int tvt_perl_scan(void)
         int w = i;
         while (w < ln.len && script_word_char(t[w]))
             w++;
+        if (package_next && i < ln.len && t[i] != '#' && t[i] != '\n') {
+            package_next = false;
+            if (script_word_char(t[i]) && record(ln, i, TT_PACKAGE))
+                continue;
+        }
         const char *word = t + i;
         int n = w - i;
         bool ends = w >= ln.len || script_blank(t[w]) || t[w] == '\n';
@@ -110,7 +126,10 @@ int tvt_perl_scan(void)
         } else if (word_is(word, n, "sub") && ends) {
             record(ln, w, forward_declaration(ln, w) ? TT_PROTOTYPE : TT_PROCEDURE);
         } else if (word_is(word, n, "package") && ends) {
-            record(ln, w, TT_PACKAGE);
+            if (nothing_left(ln, w))
+                package_next = true;
+            else
+                record(ln, w, TT_PACKAGE);
         }
     }
     return 0;
