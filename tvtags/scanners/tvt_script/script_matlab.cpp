@@ -19,8 +19,7 @@ void on_function()
 {
     int t = lex_next();
     if (t == '[') {
-        t = lex_skip_to('=');
-        if (t != '=')
+        if (!script_skip_past_assign())
             return;
         t = lex_next();
     } else {
@@ -28,7 +27,7 @@ void on_function()
             return;
         script_remember();
         t = lex_next();
-        if (t != '=') {
+        if (!script_is_assign(t)) {
             lex_unget_token(t);
             script_emit(TT_FUNCTION, -1);
             return;

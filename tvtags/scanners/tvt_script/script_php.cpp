@@ -79,7 +79,7 @@ void skip_function_rest()
 void on_function()
 {
     int t = lex_next();
-    if (t == '&')
+    if (t == '&' || t == TOK_AMP)
         t = lex_next();
     if (t == '(') {             // a closure
         lex_skip_group('(');
@@ -96,8 +96,16 @@ void on_function()
 
 void on_class(int type)
 {
-    if (st.prev == TOK_SCOPE || st.prev == KEY_NEW || st.prev == '$' || st.prev == TOK_PTR)
-        return;                 // Foo::class, new class, $class, ->class
+    if (st.prev == TOK_SCOPE || st.prev == '$' || st.prev == TOK_PTR)
+        return;                 // Foo::class, $class, ->class
+    if (st.prev == KEY_NEW) {   // an anonymous class: over its body
+        static const int stops[] = {'{', 0};
+        if (lex_skip_to_any(';', stops) == '{') {
+            lex_next();
+            lex_skip_group('{');
+        }
+        return;
+    }
     int t = lex_next();
     if (!script_is_word(t))
         return;
@@ -134,7 +142,7 @@ void on_member(int first)
             }
             break;
         }
-        if (t == '=' || t == TOK_ASSIGN || t == TOK_EQUAL) {
+        if (script_is_assign(t)) {
             if (first == KEY_CONST && last_word)
                 script_emit(TT_CONST, parent);
             break;
@@ -175,10 +183,14 @@ void on_namespace()
         t = lex_next();
         if (t == ';' || t == '{' || t == TOK_EOF || t == '(')
             break;
-        const char *w = script_is_word(t) ? lex_ctx.lx_text.dl_str : lex_token_text(t);
-        if (first && script_is_word(t))
+        if (!script_is_word(t))
+            continue;
+        if (first)
             script_remember();
+        else if (n + 1 < sizeof name)
+            name[n++] = '\\';   // the lexer passes over the separators
         first = false;
+        const char *w = lex_ctx.lx_text.dl_str;
         size_t k = strlen(w);
         if (n + k < sizeof name) {
             memcpy(name + n, w, k);

@@ -1,4 +1,4 @@
-// Tcl: a token scanner that tags every "proc".  A name written as a path
+// Tcl: a token scanner that tags every "proc" command.  A name written as a path
 // (::ns::name, a.b-c) is kept whole: the tokens that touch each other after
 // "proc" make one name.
 #include <cstring>
@@ -48,7 +48,7 @@ void on_proc()
         int line = lex_ctx.lx_lineno;
         int end = lex_ctx.lx_column;
         t = lex_next();
-        if (!name_piece(t) || lex_ctx.lx_tok_line != line || lex_ctx.lx_tok_column != end) {
+        if (!name_piece(t) || lex_ctx.lx_tok_line != line || lex_ctx.lx_tok_column != end + 1) {
             lex_unget_token(t);
             break;
         }
@@ -66,11 +66,16 @@ extern "C" {
 int tvt_tcl_scan(void)
 {
     lex_init(&desc_tcl);
-    int prev = 0;
-    for (int t = lex_next(); t != TOK_EOF; prev = t, t = lex_next()) {
+    int prev = '\n';
+    int prev_line = 0;
+    for (int t = lex_next(); t != TOK_EOF; t = lex_next()) {
+        // A command word opens its line or follows a brace, bracket or ';'.
+        bool command = lex_ctx.lx_tok_line != prev_line || prev == '{' || prev == '[' || prev == ';';
+        prev = t;
+        prev_line = lex_ctx.lx_tok_line;
         if (t == TOK_SYMBOL)
             tag_xref();
-        else if (t == KEY_PROCEDURE && prev != '$')
+        else if (t == KEY_PROCEDURE && command)
             on_proc();
     }
     return 0;

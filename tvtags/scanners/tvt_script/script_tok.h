@@ -9,6 +9,24 @@ inline bool script_is_word(int t)
     return t == TOK_SYMBOL || (t >= KEY_ABSTRACT && t <= KEY_WITH);
 }
 
+// '=' in whichever code the lexer gives it.
+inline bool script_is_assign(int t)
+{
+    return t == '=' || t == TOK_ASSIGN || t == TOK_EQUAL;
+}
+
+// Tokens up to and including the next '='; false at the end of input.
+inline bool script_skip_past_assign()
+{
+    for (;;) {
+        int t = lex_next();
+        if (t == TOK_EOF)
+            return false;
+        if (script_is_assign(t))
+            return true;
+    }
+}
+
 // Remembers the current token as the tag's name, with its line.
 inline void script_remember()
 {
