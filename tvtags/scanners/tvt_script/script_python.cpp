@@ -122,11 +122,12 @@ int record_ruby(const script_line_t &ln, int i, int type, int parent, bool metho
                                                       script_blank(t[j + 1])))))
             j++;
     }
+    // The name proper: after a receiver (self., Foo::) or an enclosing
+    // constant path (Outer::Inner), which is what a lookup asks for.
     int start = i;
-    if (method)
-        for (int k = i; k < j; k++)
-            if (t[k] == '.')
-                start = k + 1;
+    for (int k = i; k < j; k++)
+        if ((method && t[k] == '.') || (t[k] == ':' && k + 1 < j && t[k + 1] == ':'))
+            start = k + (t[k] == '.' ? 1 : 2);
     script_set_name(ln, start, t + start, j - start);
     tag_rec.tr_parent = parent;
     return tag_add(type, &tag_rec);
@@ -161,6 +162,18 @@ void statement(const script_line_t &ln, int i, int indent)
 {
     const char *s = ln.text + i;
     int n = ln.len - i;
+    static const char *const visibility[] = {"private", "protected", "public",
+                                             "private_class_method", "module_function"};
+    for (const char *w : visibility)
+        if (st.ruby && starts_word(s, n, w)) {
+            int k = skip_blanks(ln, i + int(strlen(w)));
+            if (!starts_word(ln.text + k, ln.len - k, "def"))
+                return;
+            i = k;
+            s = ln.text + i;
+            n = ln.len - i;
+            break;
+        }
     if (starts_word(s, n, "async")) {
         int k = skip_blanks(ln, i + 5);
         if (!starts_word(ln.text + k, ln.len - k, "def"))

@@ -91,6 +91,9 @@ TEST_F(ScriptScan, RubyModulesClassesAndMethods)
                    "    end\n"
                    "    def <=>(other)\n"
                    "    end\n"
+                   "    private def hidden_too(x) = x\n"
+                   "    def Thing::by_path; end\n"
+                   "    class Nested::Deep; end\n"
                    "    class << self\n"
                    "      def hidden; end\n"
                    "    end\n"
@@ -98,8 +101,9 @@ TEST_F(ScriptScan, RubyModulesClassesAndMethods)
                    "end\n"
                    "def top_level\nend\n",
                    "t.rb"),
-              "MODULE Outer::Space\nCLASS Thing<Outer::Space\nMETHOD build<Thing\n"
-              "METHOD empty?<Thing\nMETHOD name=<Thing\nMETHOD <=><Thing\nMETHOD hidden<Thing\n"
+              "MODULE Space\nCLASS Thing<Space\nMETHOD build<Thing\n"
+              "METHOD empty?<Thing\nMETHOD name=<Thing\nMETHOD <=><Thing\nMETHOD hidden_too<Thing\n"
+              "METHOD by_path<Thing\nCLASS Deep<Thing\nMETHOD hidden<Thing\n"
               "METHOD top_level\n");
 }
 
