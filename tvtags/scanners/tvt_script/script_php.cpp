@@ -21,9 +21,75 @@ const keyword_t kw_php[] = {
     KW_END,
 };
 
+int php_token();
+
+// Single-quoted strings are read by php_token: they span lines, which the
+// lexer's character constants do not.
 lang_desc_t desc_php = {32, kw_php, nullptr, nullptr, nullptr, nullptr,
-                        LEX_C_COMMENT | LEX_CPP_COMMENT | LEX_CHAR_CONST | LEX_HASH_COMMENT,
-                        nullptr, nullptr};
+                        LEX_C_COMMENT | LEX_CPP_COMMENT | LEX_HASH_COMMENT | LEX_MULTILINE_STRING,
+                        nullptr, php_token};
+
+// A single-quoted string after its opening quote, kept with its quotes.
+int read_quoted()
+{
+    dstr_t &text = lex_ctx.lx_text;
+    dstr_clear(&text);
+    dstr_add_char(&text, '\'');
+    for (int c = lex_getc(); c; c = lex_getc()) {
+        if (text.dl_len < TAG_NAME_SIZE)
+            dstr_add_char(&text, c);
+        if (c == '\\') {
+            c = lex_getc();
+            if (!c)
+                break;
+            if (text.dl_len < TAG_NAME_SIZE)
+                dstr_add_char(&text, c);
+        } else if (c == '\'') {
+            break;
+        }
+    }
+    text.dl_str[text.dl_len] = '\0';
+    return TOK_STRING;
+}
+
+int php_token()
+{
+    int t = lex_token();
+    return t == '\'' ? read_quoted() : t;
+}
+
+// The lexer's own group skipping reads tokens past the PHP reader, so
+// these skip with it.
+int skip_group(int open)
+{
+    int close = open == '{' ? '}' : open == '(' ? ')' : ']';
+    for (int depth = 1;;) {
+        int t = lex_next();
+        if (t == TOK_EOF)
+            return TOK_EOF;
+        if (t == open)
+            depth++;
+        else if (t == close && --depth == 0)
+            return t;
+    }
+}
+
+// Tokens up to one of stop_a and stop_b (consumed; 0 for none) or a '}'
+// (left to be read), over bracketed groups; the token stopped at.
+int skip_to(int stop_a, int stop_b)
+{
+    for (;;) {
+        int t = lex_next();
+        if (t == TOK_EOF || t == stop_a || t == stop_b)
+            return t;
+        if (t == '}') {
+            lex_unget_token(t);
+            return t;
+        }
+        if ((t == '(' || t == '[' || t == '{') && skip_group(t) == TOK_EOF)
+            return TOK_EOF;
+    }
+}
 
 constexpr int kMaxClasses = 32;
 
@@ -68,12 +134,8 @@ const php_class_t *in_class_body()
 // abstract method.
 void skip_function_rest()
 {
-    static const int stops[] = {'{', 0};
-    int t = lex_skip_to_any(';', stops);
-    if (t == '{') {
-        lex_next();
-        lex_skip_group('{');
-    }
+    if (skip_to(';', '{') == '{')
+        skip_group('{');
 }
 
 void on_function()
@@ -82,7 +144,7 @@ void on_function()
     if (t == '&' || t == TOK_AMP)
         t = lex_next();
     if (t == '(') {             // a closure
-        lex_skip_group('(');
+        skip_group('(');
         skip_function_rest();
         return;
     }
@@ -99,11 +161,8 @@ void on_class(int type)
     if (st.prev == TOK_SCOPE || st.prev == '$' || st.prev == TOK_PTR)
         return;                 // Foo::class, $class, ->class
     if (st.prev == KEY_NEW) {   // an anonymous class: over its body
-        static const int stops[] = {'{', 0};
-        if (lex_skip_to_any(';', stops) == '{') {
-            lex_next();
-            lex_skip_group('{');
-        }
+        if (skip_to(';', '{') == '{')
+            skip_group('{');
         return;
     }
     int t = lex_next();
@@ -157,8 +216,7 @@ void on_member(int first)
         }
         t = lex_next();
     }
-    t = lex_skip_to(';');
-    (void) t;
+    skip_to(';', 0);
 }
 
 void on_define()
@@ -170,7 +228,7 @@ void on_define()
         return;
     tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME | TAG_CAP_UNQUOTE);
     script_emit(TT_DEFINE, -1);
-    lex_skip_to(';');
+    skip_to(';', 0);
 }
 
 void on_namespace()
@@ -205,7 +263,7 @@ void on_namespace()
     if (t == '{')
         st.depth++;
     else if (t == '(')
-        lex_skip_group('(');
+        skip_group('(');
 }
 
 void on_variable()
@@ -251,7 +309,7 @@ void step(int t)
             on_variable();
         break;
     case '(':
-        lex_skip_group('(');
+        skip_group('(');
         break;
     case '{':
         st.depth++;

@@ -45,6 +45,14 @@ TEST_F(ScriptScan, PhpClassBodiesEndAtTheirBrace)
               "CLASS Named\nMETHOD name<Named\nFUNCTION guarded\nDATA o\n");
 }
 
+TEST_F(ScriptScan, PhpStringsSpanLinesAndHideBraces)
+{
+    EXPECT_EQ(scan(tvt_php_scan, "<?php\nclass A {\n  var $doc = array('doc' => '\nit\\'s { here\n');\n"
+                                 "  function f() { return \"}\n\"; }\n  function g() { return '}'; }\n}\n"
+                                 "function h() {}\n"),
+              "CLASS A\nMEMBER doc<A\nMETHOD f<A\nMETHOD g<A\nFUNCTION h\n");
+}
+
 TEST_F(ScriptScan, PhpCutShortByTheEndOfTheFile)
 {
     EXPECT_EQ(scan(tvt_php_scan, "<?php class A { function f("), "CLASS A\nMETHOD f<A\n");
