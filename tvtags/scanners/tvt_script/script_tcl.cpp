@@ -1,6 +1,6 @@
-// Tcl: a token scanner that tags every "proc" command.  A name written as a path
-// (::ns::name, a.b-c) is kept whole: the tokens that touch each other after
-// "proc" make one name.
+// Tcl: a token scanner that tags every "proc" command.  The tokens that
+// touch each other after "proc" make one name (a.b-c); of a namespace path
+// (::ns::name) the last part is the name.
 #include <cstring>
 
 #include "script_tok.h"
@@ -55,7 +55,11 @@ void on_proc()
         tag_rec.tr_column = lex_ctx.lx_column;
     }
     name[n] = '\0';
-    memcpy(tag_rec.tr_name, name, n + 1);
+    // A namespace path leads to the name: ::tk::dialog::Done is "Done".
+    const char *last = name;
+    for (const char *p = strstr(name, "::"); p; p = strstr(p + 2, "::"))
+        last = p + 2;
+    memcpy(tag_rec.tr_name, last, strlen(last) + 1);
     script_emit(TT_PROCEDURE, -1);
 }
 

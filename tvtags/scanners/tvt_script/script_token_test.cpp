@@ -10,8 +10,8 @@ TEST_F(ScriptScan, TclProcedures)
                                  "# proc commented {} {}\n"
                                  "namespace eval ns {\n  proc ::ns::qualified args { }\n"
                                  "  proc tk.widget-name {} {}\n}\nproc"),
-              "PROCEDURE simple\nPROCEDURE ::ns::qualified\nPROCEDURE tk.widget-name\n");
-    EXPECT_EQ(find("::ns::qualified")->line, 7);
+              "PROCEDURE simple\nPROCEDURE qualified\nPROCEDURE tk.widget-name\n");
+    EXPECT_EQ(find("qualified")->line, 7);
 }
 
 TEST_F(ScriptScan, LispDefinitions)
