@@ -29,4 +29,13 @@ inline bool script_word_char(char c)
            (static_cast<unsigned char>(c) >= 0x80);
 }
 
+// c is one of the characters of set (a zero byte never is).
+inline bool script_in(char c, const char *set)
+{
+    for (; *set; set++)
+        if (*set == c)
+            return true;
+    return false;
+}
+
 #endif

@@ -82,7 +82,7 @@ int group_len(const script_line_t &ln, int i)
 int record_python(const script_line_t &ln, int i, int type, int parent)
 {
     int j = i;
-    while (j < ln.len && !strchr("([:\n\r", ln.text[j]))
+    while (j < ln.len && !script_in(ln.text[j], "([:\n\r"))
         j++;
     int end = j;
     while (end > i && script_blank(ln.text[end - 1]))
@@ -111,7 +111,7 @@ int record_ruby(const script_line_t &ln, int i, int type, int parent, bool metho
     int j = i;
     const char *t = ln.text;
     if (method && j < ln.len && !script_word_char(t[j])) {
-        while (j < ln.len && !script_blank(t[j]) && !strchr("(;\n\r", t[j]))
+        while (j < ln.len && !script_blank(t[j]) && !script_in(t[j], "(;\n\r"))
             j++;
     } else {
         while (j < ln.len && (script_word_char(t[j]) || t[j] == '.' ||
@@ -142,7 +142,7 @@ void record_imports(const script_line_t &ln, int i)
         if (i >= ln.len || ln.text[i] == '#' || ln.text[i] == ';' || ln.text[i] == '\\')
             return;
         int j = i;
-        while (j < ln.len && !script_blank(ln.text[j]) && !strchr(",\n#;", ln.text[j]))
+        while (j < ln.len && !script_blank(ln.text[j]) && !script_in(ln.text[j], ",\n#;"))
             j++;
         int n = j - i;
         if (n == 6 && strncmp(ln.text + i, "import", 6) == 0)

@@ -134,6 +134,12 @@ TEST_F(ScriptScan, LongLinesAndUnterminatedTextEndTheScan)
     EXPECT_EQ(scan(tvt_python_scan, "class A:\n    '''never closed\ndef f(): pass\n"), "CLASS A\n");
     EXPECT_EQ(scan(tvt_python_scan, "def f(a, (b"), "METHOD f\n");
     EXPECT_EQ(find("f")->args, "(a, (b");
+    // Zero bytes inside a line are stray characters, not its end.
+    static const char nul[] = "import os,\0\0 sys\nclass A\0B: pass\n";
+    EXPECT_EQ(scan(tvt_python_scan, std::string(nul, sizeof nul - 1)),
+              "IMPORT os\nIMPORT sys\nCLASS A\n");
+    EXPECT_EQ(scan(tvt_python_scan, "def f(a, (b"), "METHOD f\n");
+    EXPECT_EQ(find("f")->args, "(a, (b");
 }
 
 } // namespace
