@@ -157,6 +157,27 @@ void record_imports(const script_line_t &ln, int i)
     }
 }
 
+// "name = lambda ...": a function by another spelling, tagged as a def is.
+void lambda_assignment(const script_line_t &ln, int i, int indent)
+{
+    const char *t = ln.text;
+    int j = i;
+    while (j < ln.len && script_word_char(t[j]))
+        j++;
+    if (j == i || (t[i] >= '0' && t[i] <= '9'))
+        return;
+    int k = skip_blanks(ln, j);
+    if (k >= ln.len || t[k] != '=' || (k + 1 < ln.len && t[k + 1] == '='))
+        return;
+    k = skip_blanks(ln, k + 1);
+    if (ln.len - k < 6 || strncmp(t + k, "lambda", 6) != 0 ||
+        (k + 6 < ln.len && script_word_char(t[k + 6])))
+        return;
+    script_set_name(ln, i, t + i, j - i);
+    tag_rec.tr_parent = parent_for(indent);
+    tag_add(TT_METHOD, &tag_rec);
+}
+
 // The statement starting at ln.text[i], indented by indent.
 void statement(const script_line_t &ln, int i, int indent)
 {
@@ -202,6 +223,8 @@ void statement(const script_line_t &ln, int i, int indent)
         open_block(indent, record_ruby(ln, k, TT_MODULE, parent, false));
     } else if (!st.ruby && (starts_word(s, n, "from") || starts_word(s, n, "import"))) {
         record_imports(ln, i + (s[0] == 'f' ? 4 : 6));
+    } else if (!st.ruby) {
+        lambda_assignment(ln, i, indent);
     }
 }
 

@@ -24,6 +24,13 @@ TEST_F(ScriptScan, PythonWordsThatAreNotDefinitions)
               "");
 }
 
+TEST_F(ScriptScan, PythonLambdaAssignments)
+{
+    EXPECT_EQ(scan(tvt_python_scan, "key = lambda x: x[0]\nclass A:\n    get = lambda self: 1\n"
+                                    "f = lambdas\ng == lambda: 0\nh = g(lambda: 0)\n1x = lambda: 0\n"),
+              "METHOD key\nCLASS A\nMETHOD get<A\n");
+}
+
 TEST_F(ScriptScan, PythonImports)
 {
     EXPECT_EQ(scan(tvt_python_scan, "import os, sys\nfrom os import path\nimport a.b as c, d\n"
