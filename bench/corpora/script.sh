@@ -1,13 +1,13 @@
 #!/bin/sh
 # The scripting languages' trees: Perl (/usr/share/perl, the perl modules
 # under /usr/lib), Python (/usr/lib/python3.11), Ruby (/usr/lib/ruby), PHP
-# (/usr/share/php from php-pear), Tcl (/usr/share/tcltk), Emacs Lisp (the
+# (/usr/share/php from php-pear and php-monolog), Tcl (/usr/share/tcltk), Emacs Lisp (the
 # .el files of emacs-el, unpacked into the cache), Octave's function files
 # (/usr/share/octave) and the IDL library of gnudatalanguage
 # (/usr/share/gnudatalanguage/lib).
 set -e
 cache=${TV_BENCH_CACHE:?TV_BENCH_CACHE names the cache directory}
-pkgs="perl perl-modules-5.36 python3.11 ruby php-pear tcl8.6 tk8.6 emacs-el octave-common gnudatalanguage"
+pkgs="perl perl-modules-5.36 python3.11 ruby php-pear php-monolog tcl8.6 tk8.6 emacs-el octave-common gnudatalanguage"
 missing=""
 for p in $pkgs; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
