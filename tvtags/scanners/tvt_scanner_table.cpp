@@ -13,6 +13,17 @@ const scanner_row_t scanner_table[] = {
     {LANG_D, tvt_c_scan},
     {LANG_OBJC, tvt_objc_scan},
     {LANG_OBJCPP, tvt_objcpp_scan},
+    // The scripting languages.
+    {LANG_PERL, tvt_perl_scan},
+    {LANG_PYTHON, tvt_python_scan},
+    {LANG_RUBY, tvt_ruby_scan},
+    {LANG_PHP, tvt_php_scan},
+    {LANG_TCL, tvt_tcl_scan},
+    {LANG_LISP, tvt_lisp_scan},
+    {LANG_MATLAB, tvt_matlab_scan},
+    {LANG_IDL, tvt_idl_scan},
+    {LANG_PVWAVE, tvt_pvwave_scan},
+    {LANG_SLICK, tvt_slick_scan},
     {-1, nullptr},
 };
 

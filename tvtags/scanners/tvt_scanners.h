@@ -14,6 +14,18 @@ int tvt_tolva_scan(void);   /* 12 Tolva macro */
 int tvt_objc_scan(void);    /* 28 Objective-C */
 int tvt_objcpp_scan(void);  /* 29 Objective-C++ */
 
+/* The scripting languages. */
+int tvt_perl_scan(void);    /* 31 Perl */
+int tvt_python_scan(void);  /* 34 Python */
+int tvt_ruby_scan(void);    /* 36 Ruby */
+int tvt_php_scan(void);     /* 32 PHP */
+int tvt_tcl_scan(void);     /* 41 Tcl */
+int tvt_lisp_scan(void);    /* 21 Lisp */
+int tvt_matlab_scan(void);  /* 26 Matlab */
+int tvt_idl_scan(void);     /* 19 IDL */
+int tvt_pvwave_scan(void);  /* 33 PV-Wave */
+int tvt_slick_scan(void);   /* 47 SlickEdit macros */
+
 /* The C directive handler, for other languages' descriptors too. */
 int cpp_directive(int code);
 /* The C family's token reader: #endif tokens dropped, operator joined
