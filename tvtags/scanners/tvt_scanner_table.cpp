@@ -13,6 +13,10 @@ const scanner_row_t scanner_table[] = {
     {LANG_D, tvt_c_scan},
     {LANG_OBJC, tvt_objc_scan},
     {LANG_OBJCPP, tvt_objcpp_scan},
+    // Compiled Java.
+    {LANG_CLASS, tvt_class_scan},
+    {LANG_JAR, tvt_archive_scan},
+    {LANG_ZIP, tvt_archive_scan},
     {-1, nullptr},
 };
 
