@@ -28,7 +28,7 @@ bool pool_t::read(cursor_t &c)
 {
     uint32_t count = c.u2();
     if (!c.ok())
-        return error_ = "class file ended in the constant pool", false;
+        return error_ = "class file cut short in the constant pool", false;
     if (count == 0)
         return error_ = "constant pool count is 0", false;
     // Every entry takes at least three bytes: a count the file cannot hold
@@ -73,7 +73,7 @@ bool pool_t::read(cursor_t &c)
         }
     }
     if (!c.ok())
-        return error_ = "class file ended in the constant pool", false;
+        return error_ = "class file cut short in the constant pool", false;
     return true;
 }
 
