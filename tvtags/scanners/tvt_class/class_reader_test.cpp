@@ -127,7 +127,9 @@ TEST_F(ClassFile, EveryCutGivesAPrefixOfTheTags)
         scan(whole.substr(0, n), tvt_class_scan);
         std::string part = dump();
         ASSERT_EQ(all.compare(0, part.size(), part), 0) << "cut at " << n;
-        ASSERT_NE(errors().find("cut short"), std::string::npos) << "cut at " << n << ": " << errors();
+        bool said = errors().find("cut short") != std::string::npos ||
+                    errors().find("larger than the file") != std::string::npos;
+        ASSERT_TRUE(said) << "cut at " << n << ": " << errors();
     }
 }
 
