@@ -183,7 +183,7 @@ struct zip_state_t {
     int check(uint32_t crc, uint64_t usize);
     int descriptor();
     int zip_entry();
-    int gzip_member();
+    int gzip_member(bool first);
     int gzip_entry();
     int entry_end(int rc);
 };
@@ -377,7 +377,7 @@ int zip_state_t::zip_entry()
     return e.dropped ? ZIP_SKIPPED : ZIP_ENTRY;
 }
 
-int zip_state_t::gzip_member()
+int zip_state_t::gzip_member(bool first)
 {
     if (!need(10))
         return fail(ZIP_ERR_GZIP_SHORT);
@@ -415,6 +415,8 @@ int zip_state_t::gzip_member()
     // A header CRC: two bytes that guard only the header just read.
     if ((flags & 0x02) && !skip(2))
         return fail(ZIP_ERR_GZIP_SHORT);
+    if (first && r.zr_notify)
+        r.zr_notify(r.zr_ctx, 0);   // the name is known now
     uint64_t size_before = e.produced;
     e.got_crc = 0;
     int rc = deflated_data(ZIP_ERR_GZIP_SHORT);
@@ -438,12 +440,12 @@ int zip_state_t::gzip_entry()
     e.deflated = true;
     e.sizes_known = false;
     name.clear();
-    if (r.zr_notify)
-        r.zr_notify(r.zr_ctx, 0);
+    bool first = true;
     do {
-        int rc = gzip_member();
+        int rc = gzip_member(first);
         if (rc < 0)
             return rc;
+        first = false;
     } while (need(2) && in[ipos] == 0x1F && in[ipos + 1] == 0x8B);
     ended = true;
     if (r.zr_notify)
