@@ -478,7 +478,7 @@ int archive_t::next()
             return s.gzip_entry();
         }
         // The marker of an archive written for spanning may come first.
-        if (s.need(8) && get32(p) == 0x08074b50 && get32(p + 4) == 0x04034b50)
+        if (s.need(8) && get32(&s.in[s.ipos]) == 0x08074b50 && get32(&s.in[s.ipos + 4]) == 0x04034b50)
             s.ipos += 4;
         if (!s.need(4))
             return s.fail(ZIP_ERR_NOT_ARCHIVE);
