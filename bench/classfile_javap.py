@@ -91,9 +91,18 @@ def tv_records(tvtags, jar, work):
 
 
 def javap_classes(jar):
+    """The classes javap lists, and how many entries hold each: a
+    multi-release JAR holds a class again under META-INF/versions/N/, and
+    tvtags tags every copy."""
+    copies = {}
     with zipfile.ZipFile(jar) as z:
-        names = [n for n in z.namelist() if n.endswith(".class") and not n.startswith("META-INF/versions/")]
-    return sorted(n[:-6].replace("/", ".") for n in names)
+        for n in z.namelist():
+            if not n.endswith(".class"):
+                continue
+            m = re.match(r"META-INF/versions/\d+/(.*)", n)
+            base = (m.group(1) if m else n)[:-6].replace("/", ".")
+            copies[base] = copies.get(base, 0) + 1
+    return sorted(copies), copies
 
 
 def javap_records(jar, classes):
@@ -143,7 +152,8 @@ def javap_records(jar, classes):
 
 def compare(jar, tvtags, work):
     got = tv_records(tvtags, jar, work)
-    want = javap_records(jar, javap_classes(jar))
+    classes, copies = javap_classes(jar)
+    want = javap_records(jar, classes)
     diffs = []
     members = 0
     for name in sorted(set(got) | set(want)):
@@ -151,10 +161,12 @@ def compare(jar, tvtags, work):
         if g is None or w is None:
             diffs.append(f"{name}: {'missing from tvtags' if g is None else 'not listed by javap'}")
             continue
-        if len(g) != 1 or len(w) != 1:
+        if len(w) != 1 or len(g) != copies.get(name, 1):
             diffs.append(f"{name}: {len(g)} tagged, {len(w)} listed")
             continue
-        (gk, gm), (wk, wm) = g[0], w[0]
+        # Of the copies of a multi-release class, the base one is listed.
+        (wk, wm) = w[0]
+        (gk, gm) = next((x for x in g if x == (wk, wm)), g[0])
         members += len(wm)
         if gk != wk:
             diffs.append(f"{name}: kind {gk}, javap {wk}")
