@@ -405,6 +405,28 @@ int lex_getbyte(void)
     return static_cast<unsigned char>(x.lx_line[x.lx_pos++]);
 }
 
+int lex_getbytes(void *dst, int n)
+{
+    lex_t &x = lex_ctx;
+    char *out = static_cast<char *>(dst);
+    int got = 0;
+    // What lex_getbyte has already buffered comes first.
+    if (x.lx_pos < x.lx_end && n > 0) {
+        int k = x.lx_end - x.lx_pos;
+        if (k > n)
+            k = n;
+        memcpy(out, x.lx_line + x.lx_pos, size_t(k));
+        x.lx_pos += k;
+        got = k;
+    }
+    if (got < n) {
+        int k = read_raw(out + got, n - got);
+        if (k > 0)
+            got += k;
+    }
+    return got;
+}
+
 void lex_release(void)
 {
     for (int i = 0; i < lex_st.nbuilt; i++) {

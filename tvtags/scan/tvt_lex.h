@@ -219,6 +219,9 @@ void lex_append_token(dstr_t *text, int t);
 void lex_skip_line(void);              /* the newline is consumed too */
 int lex_read_line(void);               /* length, or -1 at end of input */
 int lex_getbyte(void);
+/* Up to n raw bytes (those lex_getbyte buffered first); the count read,
+ * 0 at the end of input.  Binary inputs read in blocks with it. */
+int lex_getbytes(void *dst, int n);
 void lex_error(const char *fmt, ...);
 void lex_set_class(int c, int bits);
 int lex_class_of(int c);

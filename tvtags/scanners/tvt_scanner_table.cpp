@@ -24,6 +24,10 @@ const scanner_row_t scanner_table[] = {
     {LANG_IDL, tvt_idl_scan},
     {LANG_PVWAVE, tvt_pvwave_scan},
     {LANG_SLICK, tvt_slick_scan},
+    // Compiled Java.
+    {LANG_CLASS, tvt_class_scan},
+    {LANG_JAR, tvt_archive_scan},
+    {LANG_ZIP, tvt_archive_scan},
     {-1, nullptr},
 };
 

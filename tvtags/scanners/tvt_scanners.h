@@ -37,6 +37,10 @@ int cpp_statement(int parent, int deftype);
 /* Frees what the C family keeps for the run (the CPP_SPECIALS set). */
 void tvt_cpp_release(void);
 
+/* Compiled Java: class files, and JAR, ZIP and gzip archives of them. */
+int tvt_class_scan(void);   /* 10 Java class file */
+int tvt_archive_scan(void); /* 22 JAR, 52 ZIP */
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,3 @@
+public record Plain(int x, String y) {
+    abstract static class Base { abstract Object make(); }
+}

@@ -1,0 +1,6 @@
+package com.acme.util;
+
+public interface Shape {
+    double area();
+    default String describe() { return "shape of " + area(); }
+}
