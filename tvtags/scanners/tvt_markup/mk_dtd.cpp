@@ -66,16 +66,43 @@ void read_name(int type, mk_text_t &name)
     lex_ungetc(c);
 }
 
+void emit(int type, const mk_text_t &name)
+{
+    if (name.len == 0)
+        return;
+    tag_capture(&tag_rec, TAG_CAP_LINE);
+    mk_set_name(&tag_rec, name.buf, name.len);
+    TAG_TRACE(type, &tag_rec);
+    tag_add(type, &tag_rec);
+}
+
+// "<!ELEMENT (SUB|SUP) ...": one declaration for each name of the group.
+void name_group(int type)
+{
+    mk_text_t name;
+    for (;;) {
+        read_name(type, name);
+        emit(type, name);
+        int c = mk_skip_blanks();
+        if (c != '|' && c != ',' && c != '&') {
+            if (c != ')')
+                lex_ungetc(c);
+            return;
+        }
+    }
+}
+
 void declaration(int code)
 {
     int type = code == KEY_ATTLIST ? TT_ATTRIBUTE : code == KEY_ELEMENT ? TT_ELEMENT : TT_ENTITY;
-    mk_text_t name;
-    read_name(type, name);
-    if (name.len > 0) {
-        tag_capture(&tag_rec, TAG_CAP_LINE);
-        mk_set_name(&tag_rec, name.buf, name.len);
-        TAG_TRACE(type, &tag_rec);
-        tag_add(type, &tag_rec);
+    int c = mk_skip_blanks();
+    if (c == '(') {
+        name_group(type);
+    } else {
+        lex_ungetc(c);
+        mk_text_t name;
+        read_name(type, name);
+        emit(type, name);
     }
     skip_declaration();
 }
