@@ -214,7 +214,7 @@ void one_tag()
         read_name(lex_getc(), name);
         count_tag(name.buf);
         read_attributes(current_parent(), false);
-    } else if (name_char(c) && c != '-' && c != '.') {
+    } else if (mk_alpha(c) || c == '_' || c == ':' || c >= 0x80) {
         start_tag(c);
     } else {
         lex_ungetc(c);

@@ -14,7 +14,7 @@ TEST_F(MarkupScan, XmlElementsNestUnderTheirParents)
     scan(tvt_xml_scan,
          "<?xml version=\"1.0\"?>\n<!DOCTYPE root [ <!ENTITY e \"<x>\"> ]>\n"
          "<root id=\"r\" xmlns:a=\"u\">\n  <!-- <hidden/> -->\n  <a:item key='k'/>\n"
-         "  <![CDATA[ <notatag> ]]>\n  <group><leaf/></group>\n</root>\n<after/>\n",
+         "  <![CDATA[ <notatag> ]]>\n  <group><leaf/>1<2 &amp; 3>2</group>\n</root>\n<after/>\n",
          "t.xml");
     EXPECT_EQ(dump(true), "ENTITY root@3\nATTRIBUTE id<root@3\nATTRIBUTE xmlns:a<root@3\n"
                           "ENTITY a:item<root@5\nATTRIBUTE key<a:item@5\nENTITY group<root@7\n"
