@@ -52,6 +52,17 @@ TEST_F(MarkupScan, HtmlMarkupInsideCommentsScriptsAndStylesIsNotTagged)
                           std::string(127, 'w') + "<t.html\n");
 }
 
+TEST_F(MarkupScan, HtmlTagsThatEndAnAnchorTextAreStillHandled)
+{
+    scan(tvt_html_scan,
+         "<a name=u>open text<ul><li><a href=z>in</a></li></ul><script src=\"s.js\"/>"
+         "<h1>Kept</h1><a>t</h2>after</a><h2>Under</h2>",
+         "t.html");
+    EXPECT_EQ(dump(), "FILE t.html\nLABEL NAME=\"u\"<t.html\nLABEL open text<t.html\nLIST list<t.html\n"
+                      "LABEL HREF=\"z\"<list\nLABEL in<list\nFRAME script<t.html\nHEADER1 H1: Kept<t.html\n"
+                      "LABEL t<t.html\nHEADER2 H2: Under<H1: Kept\n");
+}
+
 TEST_F(MarkupScan, HtmlHugeSingleLineDocumentKeepsTextsWithinBounds)
 {
     std::string unit = "<h1>" + std::string(1000, 't') + "</h1><a href=\"" + std::string(600, 'h') +
