@@ -28,6 +28,16 @@ const scanner_row_t scanner_table[] = {
     {LANG_CLASS, tvt_class_scan},
     {LANG_JAR, tvt_archive_scan},
     {LANG_ZIP, tvt_archive_scan},
+    // The markup family.
+    {LANG_HTML, tvt_html_scan},
+    {LANG_MIVA, tvt_miva_scan},
+    {LANG_DTD, tvt_dtd_scan},
+    {LANG_XML, tvt_xml_scan},
+    {LANG_TEX, tvt_tex_scan},
+    {LANG_BIBTEX, tvt_bibstyle_scan},
+    {LANG_TIP, tvt_tip_scan},
+    {LANG_INI, tvt_ini_scan},
+    {LANG_TEXT, tvt_text_scan},
     {-1, nullptr},
 };
 

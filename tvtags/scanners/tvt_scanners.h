@@ -25,6 +25,17 @@ int tvt_matlab_scan(void);  /* 26 Matlab */
 int tvt_idl_scan(void);     /* 19 IDL */
 int tvt_pvwave_scan(void);  /* 33 PV-Wave */
 int tvt_slick_scan(void);   /* 47 SlickEdit macros */
+/* The markup family: HTML and Miva, DTD, XML, TeX, BibTeX styles, TIP,
+ * INI and text files. */
+int tvt_html_scan(void);     /* 18 HTML */
+int tvt_miva_scan(void);     /* 27 Miva */
+int tvt_dtd_scan(void);      /* 15 DTD */
+int tvt_xml_scan(void);      /* 49 XML */
+int tvt_tex_scan(void);      /* 42 TeX */
+int tvt_bibstyle_scan(void); /* 6 BibTeX style */
+int tvt_tip_scan(void);      /* 44 TIP */
+int tvt_ini_scan(void);      /* 20 INI */
+int tvt_text_scan(void);     /* 43 text */
 
 /* The C directive handler, for other languages' descriptors too. */
 int cpp_directive(int code);
