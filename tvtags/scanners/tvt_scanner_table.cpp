@@ -13,6 +13,16 @@ const scanner_row_t scanner_table[] = {
     {LANG_D, tvt_c_scan},
     {LANG_OBJC, tvt_objc_scan},
     {LANG_OBJCPP, tvt_objcpp_scan},
+    // The smaller languages.
+    {LANG_ADA, tvt_ada_scan},
+    {LANG_ASM, tvt_asm_scan},
+    {LANG_BASIC, tvt_basic_scan},
+    {LANG_CHILL, tvt_chill_scan},
+    {LANG_FORTRAN, tvt_fortran_scan},
+    {LANG_PASCAL, tvt_pascal_scan},
+    {LANG_SQL, tvt_sql_scan},
+    {LANG_XBASE, tvt_xbase_scan},
+    {LANG_YACC, tvt_yacc_scan},
     {-1, nullptr},
 };
 

@@ -14,6 +14,17 @@ int tvt_tolva_scan(void);   /* 12 Tolva macro */
 int tvt_objc_scan(void);    /* 28 Objective-C */
 int tvt_objcpp_scan(void);  /* 29 Objective-C++ */
 
+/* The smaller languages, one scanner each. */
+int tvt_ada_scan(void);     /* 1 Ada */
+int tvt_asm_scan(void);     /* 3 Assembler */
+int tvt_basic_scan(void);   /* 5 Basic */
+int tvt_chill_scan(void);   /* 9 CHILL */
+int tvt_fortran_scan(void); /* 17 Fortran */
+int tvt_pascal_scan(void);  /* 30 Pascal/Delphi */
+int tvt_sql_scan(void);     /* 39 SQL */
+int tvt_xbase_scan(void);   /* 48 xBase */
+int tvt_yacc_scan(void);    /* 51 Yacc */
+
 /* The C directive handler, for other languages' descriptors too. */
 int cpp_directive(int code);
 /* The C family's token reader: #endif tokens dropped, operator joined
