@@ -18,6 +18,7 @@ struct asm_directive_t {
 constexpr asm_directive_t kDirectives[] = {
     {"equ", TT_CONST, false},   {".equ", TT_CONST, true},  {".set", TT_CONST, true},
     {"proc", TT_PROCEDURE, false}, {"macro", TT_MACRO, false}, {".macro", TT_MACRO, true},
+    {".req", TT_CONST, false},   // a register alias (ARM)
 };
 
 struct asm_state_t {
@@ -123,13 +124,18 @@ void scan_line(asm_state_t &st, const char *s)
         scan_define(s, 0);
         return;
     }
-    if (oth_alpha(static_cast<unsigned char>(s[0])) || s[0] == '.') {
-        int e = word_end(s, 0);
+    // A label may be indented; any other name stands in the first column.
+    int w = skip_blanks(s, 0);
+    if (oth_alpha(static_cast<unsigned char>(s[w])) || s[w] == '.') {
+        int e = word_end(s, w);
         int after = skip_blanks(s, e);
         if (s[after] == ':' && s[after + 1] != '=') {
-            oth_emit_line(TT_LABEL, s, e, 0, -1, 0);
+            oth_emit_line(TT_LABEL, s + w, e - w, w, -1, 0);
             i = after + 1;
-        } else if (s[0] != '.') {
+        } else if (s[w] != '.' && s[after] == '=' && s[after + 1] != '=') {
+            oth_emit_line(TT_CONST, s + w, e - w, w, -1, 0);    // name = value
+            return;
+        } else if (w == 0 && s[0] != '.') {
             name = 0;
             name_len = e;
             i = e;
@@ -143,7 +149,7 @@ void scan_line(asm_state_t &st, const char *s)
             oth_emit_line(d->type, s + name, name_len, name, -1, 0);
         } else if (d->name_after) {
             int n = skip_blanks(s, i + int(strlen(d->word)));
-            if (oth_alpha(static_cast<unsigned char>(s[n])))
+            if (oth_alpha(static_cast<unsigned char>(s[n])) || s[n] == '.')
                 oth_emit_line(d->type, s + n, word_end(s, n) - n, n, -1, 0);
         }
         return;

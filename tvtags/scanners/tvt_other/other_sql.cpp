@@ -125,6 +125,12 @@ bool is_name(int t)
     return t == TOK_SYMBOL || t == TOK_STRING;
 }
 
+// In a name's place a keyword is a name too ("create function replace").
+bool is_word(int t)
+{
+    return is_name(t) || (t >= 256 && t != TOK_INT && t != TOK_FLOAT && oth_alpha(lex_ctx.lx_text.dl_str[0]));
+}
+
 void xref()
 {
     if (tvt_opt.xref > 0)
@@ -140,14 +146,14 @@ int read_name(oth_mark_t *m, int t)
         lex_next();
         t = lex_next();
     }
-    if (!is_name(t)) {
+    if (!is_word(t)) {
         m->set = false;
         return t;
     }
     oth_mark(m);
     for (t = lex_next(); oth_is_dot(t); t = lex_next()) {
         t = lex_next();
-        if (!is_name(t))
+        if (!is_word(t))
             return t;
         oth_mark(m);
     }
