@@ -180,7 +180,7 @@ void declaration(int type)
         skip_group();
         t = lex_next();
     }
-    if (t == KEY_IS || t == '=')
+    if (t == KEY_IS || oth_is_equal(t))
         skip_to(';');
     else if (t != ';')
         lex_unget_token(t);

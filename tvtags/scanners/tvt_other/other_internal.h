@@ -39,6 +39,8 @@ inline bool oth_alpha(int c)
 }
 // A lone "." comes from the lexer as its own code.
 inline bool oth_is_dot(int t) { return t == '.' || t == TOK_DOT; }
+// "=" comes from the lexer as its operator code.
+inline bool oth_is_equal(int t) { return t == '=' || t == TOK_EQUAL; }
 inline bool oth_blank(int c) { return c == ' ' || c == '\t'; }
 
 // Tokens up to the next t (consumed) with groups skipped; returns t or 0.

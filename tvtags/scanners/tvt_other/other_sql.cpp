@@ -248,6 +248,16 @@ void object(int kind)
         lex_unget_token(t);
 }
 
+void package()
+{
+    int t = lex_next();
+    if (t == KEY_BODY)
+        t = lex_next();
+    oth_mark_t m;
+    lex_unget_token(read_name(&m, t));
+    oth_emit_mark(TT_PACKAGE, &m, -1, nullptr);
+}
+
 void create()
 {
     int t = lex_next();
@@ -257,15 +267,9 @@ void create()
                                         "procedural", "default", "materialized"})))
         t = lex_next();
     switch (t) {
-    case KEY_PACKAGE: {
-        t = lex_next();
-        if (t == KEY_BODY)
-            t = lex_next();
-        oth_mark_t m;
-        lex_unget_token(read_name(&m, t));
-        oth_emit_mark(TT_PACKAGE, &m, -1, nullptr);
+    case KEY_PACKAGE:
+        package();
         return;
-    }
     case TOK_OR:
         t = lex_next();
         if (t != KEY_REPLACE)
@@ -360,6 +364,10 @@ void step(int t)
             xref();
         else
             lex_unget_token(t);
+        return;
+    case KEY_PACKAGE:               // create or replace package
+        if (prev == KEY_REPLACE)
+            package();
         return;
     case KEY_FUNCTION:
     case KEY_PROCEDURE:

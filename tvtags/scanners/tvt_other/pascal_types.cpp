@@ -114,7 +114,7 @@ void body(int parent)
             oth_emit_mark(TT_MEMBER, &m, parent, nullptr);
             if (u == ':')
                 skip_field();
-        } else if (u == '=' || u == TOK_LT) {
+        } else if (oth_is_equal(u) || u == TOK_LT) {
             pas_declaration_rest(&m, u, parent);
         } else {
             lex_unget_token(u);
@@ -166,11 +166,11 @@ void pas_declaration_rest(oth_mark_t *mp, int t, int parent)
     oth_mark_t &m = *mp;
     if (t == TOK_LT) {
         if (pas_skip_generic())
-            t = '=';
+            t = TOK_EQUAL;
         else
             t = lex_next();
     }
-    if (t != '=') {
+    if (!oth_is_equal(t)) {
         lex_unget_token(t);
         return;
     }
