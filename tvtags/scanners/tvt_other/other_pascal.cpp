@@ -44,25 +44,6 @@ bool text_in(std::initializer_list<const char *> words)
     return false;
 }
 
-// From after an opening word to its "end": begin, case, try and asm each
-// close with one.
-void skip_block()
-{
-    int depth = 1;
-    for (;;) {
-        int t = lex_next();
-        if (t == TOK_EOF)
-            return;
-        if (t == KEY_END) {
-            if (--depth == 0)
-                return;
-        } else if (t == KEY_BEGIN || t == KEY_CASE || t == KEY_TRY ||
-                   (t == TOK_SYMBOL && oth_text_is("asm"))) {
-            depth++;
-        }
-    }
-}
-
 void unit()
 {
     int t = lex_next();
@@ -105,7 +86,7 @@ void step(int t)
     switch (t) {
     case KEY_BEGIN:
     case KEY_FINALLY:
-        skip_block();
+        pas_skip_block();
         return;
     case KEY_INTERFACE:
         pas_st.section = PAS_INTERFACE;
@@ -138,7 +119,7 @@ void step(int t)
         if (text_in({"constructor", "destructor"})) {
             pas_routine(TT_PROCEDURE, pas_st.unit, false);
         } else if (oth_text_is("asm")) {
-            skip_block();
+            pas_skip_block();
         } else if (pas_st.in_types) {
             if (oth_text_is("generic") && (t = lex_next()) != TOK_SYMBOL) {
                 lex_unget_token(t);

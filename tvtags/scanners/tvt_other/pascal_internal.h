@@ -23,6 +23,9 @@ void pas_declaration_rest(oth_mark_t *m, int t, int parent);
 // Passes over <...> after a generic type's name; true when a closing ">="
 // also took the "=" that follows.
 bool pas_skip_generic();
+// From after an opening word (begin, case, try, asm) to its "end": each
+// of those closes with one.
+void pas_skip_block();
 // Directive words that may follow a routine's heading (virtual; ...).
 bool pas_is_directive();
 
