@@ -281,7 +281,9 @@ int dollar()
     text_add('$');
     if (!(flags() & LEX_DOLLAR_HEX))
         return '$';
-    int64_t v = 0;
+    // Unsigned, so that a run of digits too long for 64 bits wraps
+    // instead of overflowing.
+    uint64_t v = 0;
     for (;;) {
         int d = gc();
         if (!(lex_cls(d) & CC_HEX)) {
@@ -289,9 +291,9 @@ int dollar()
             break;
         }
         text_add(d);
-        v = v * 16 + ((d <= '9') ? d - '0' : (d | 0x20) - 'a' + 10);
+        v = v * 16 + uint64_t((d <= '9') ? d - '0' : (d | 0x20) - 'a' + 10);
     }
-    lex_ctx.lx_int = v;
+    lex_ctx.lx_int = int64_t(v);
     return TOK_INT;
 }
 

@@ -143,6 +143,10 @@ TEST_F(LexTest, FlagGatedTokens)
     EXPECT_EQ(lex_token(), TOK_INT);
     EXPECT_EQ(lex_ctx.lx_int, 31);
     EXPECT_EQ(lex_token(), TOK_INT);
+    open("$10000000000000001F", LEX_DOLLAR_HEX);   // more digits than 64 bits hold
+    EXPECT_EQ(lex_token(), TOK_INT);
+    EXPECT_EQ(text(), "$10000000000000001F");
+    EXPECT_EQ(lex_ctx.lx_int, 31);
     open("$", 0);
     EXPECT_EQ(lex_token(), '$');
     open("a .= b", 0, nullptr, 31);

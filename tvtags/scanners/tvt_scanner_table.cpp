@@ -38,6 +38,16 @@ const scanner_row_t scanner_table[] = {
     {LANG_TIP, tvt_tip_scan},
     {LANG_INI, tvt_ini_scan},
     {LANG_TEXT, tvt_text_scan},
+    // The smaller languages.
+    {LANG_ADA, tvt_ada_scan},
+    {LANG_ASM, tvt_asm_scan},
+    {LANG_BASIC, tvt_basic_scan},
+    {LANG_CHILL, tvt_chill_scan},
+    {LANG_FORTRAN, tvt_fortran_scan},
+    {LANG_PASCAL, tvt_pascal_scan},
+    {LANG_SQL, tvt_sql_scan},
+    {LANG_XBASE, tvt_xbase_scan},
+    {LANG_YACC, tvt_yacc_scan},
     {-1, nullptr},
 };
 

@@ -36,6 +36,16 @@ int tvt_bibstyle_scan(void); /* 6 BibTeX style */
 int tvt_tip_scan(void);      /* 44 TIP */
 int tvt_ini_scan(void);      /* 20 INI */
 int tvt_text_scan(void);     /* 43 text */
+/* The smaller languages, one scanner each. */
+int tvt_ada_scan(void);     /* 1 Ada */
+int tvt_asm_scan(void);     /* 3 Assembler */
+int tvt_basic_scan(void);   /* 5 Basic */
+int tvt_chill_scan(void);   /* 9 CHILL */
+int tvt_fortran_scan(void); /* 17 Fortran */
+int tvt_pascal_scan(void);  /* 30 Pascal/Delphi */
+int tvt_sql_scan(void);     /* 39 SQL */
+int tvt_xbase_scan(void);   /* 48 xBase */
+int tvt_yacc_scan(void);    /* 51 Yacc */
 
 /* The C directive handler, for other languages' descriptors too. */
 int cpp_directive(int code);
