@@ -13,6 +13,11 @@ const scanner_row_t scanner_table[] = {
     {LANG_D, tvt_c_scan},
     {LANG_OBJC, tvt_objc_scan},
     {LANG_OBJCPP, tvt_objcpp_scan},
+    // The Java family.
+    {LANG_JAVA, tvt_java_scan},
+    {LANG_CSHARP, tvt_csharp_scan},
+    {LANG_JSP, tvt_jsp_scan},
+    {LANG_JAVASCRIPT, tvt_js_scan},
     {-1, nullptr},
 };
 
