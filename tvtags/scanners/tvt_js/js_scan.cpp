@@ -70,6 +70,9 @@ struct js_state_t {
     hist_t hist[kHist];
     bool have_closed = false;  // a ")" closed "closed" right before
     paren_t closed;
+    int bracket_depth = 0;     // inside a computed key "[...]"
+    tag_rec_t bracket_rec;
+    std::string bracket_name;
     bool class_pending = false;
     size_t class_parens = 0;
     bool class_named = false;
@@ -125,8 +128,13 @@ bool direct(int kind)
 
 int object_class(ctx_t &c)
 {
-    if (c.handle < 0 && c.named)
-        c.handle = emit(TT_CLASS, c.rec, -1, nullptr);
+    if (c.handle < 0 && c.named) {
+        int parent = -1;
+        size_t i = size_t(&c - js.braces.data());
+        if (i > 0 && js.braces[i - 1].kind == CTX_OBJECT)
+            parent = object_class(js.braces[i - 1]);
+        c.handle = emit(TT_CLASS, c.rec, parent, nullptr);
+    }
     return c.handle;
 }
 
@@ -419,7 +427,34 @@ void scan_tokens()
                 n[len - 2] = '\0';
             }
         }
+        if (js.bracket_depth > 0) {
+            // a computed key: its tokens make its name, "[Symbol.iterator]"
+            if (t == '[')
+                js.bracket_depth++;
+            if (t == ']' && --js.bracket_depth == 0) {
+                js.bracket_name += ']';
+                slot = js.next_slot;
+                js.next_slot = (js.next_slot + 1) % kRing;
+                js.ring[slot] = js.bracket_rec;
+                wl_strlcpy(js.ring[slot].tr_name, js.bracket_name.c_str(), TAG_NAME_SIZE);
+                push_hist(TOK_SYMBOL, slot);
+                continue;
+            }
+            if (js.bracket_name.size() < TAG_NAME_SIZE)
+                js.bracket_name += lex_ctx.lx_text.dl_str;
+        } else if (t == '[' && (direct(CTX_CLASS) || direct(CTX_OBJECT)) &&
+                   (js.hist[0].tok == '{' || js.hist[0].tok == ',' || js.hist[0].tok == ';' ||
+                    js.hist[0].tok == '}' || js.hist[0].tok == TOK_STAR || js.hist[0].slot >= 0)) {
+            js.bracket_depth = 1;
+            js.bracket_name = "[";
+            tag_capture(&js.bracket_rec, TAG_CAP_LINE);
+        }
         switch (t) {
+        case ':':
+            // "name: value" makes a named object a class
+            if (direct(CTX_OBJECT) && js.hist[0].slot >= 0)
+                object_class(*top());
+            break;
         case TOK_ARROW:
             on_arrow();
             break;
@@ -456,6 +491,7 @@ void reset()
         h = {0, -1};
     js.have_closed = false;
     js.class_pending = false;
+    js.bracket_depth = 0;
     js.named.clear();
 }
 
