@@ -5,7 +5,7 @@
 // of such code sees them; X.prototype.m = function as method m of class X.
 #include <cstring>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "js_internal.h"
@@ -77,7 +77,7 @@ struct js_state_t {
     size_t class_parens = 0;
     bool class_named = false;
     tag_rec_t class_rec;
-    std::unordered_set<std::string> named;
+    std::unordered_map<std::string, int> named;  // classes and functions: handles
 };
 
 js_state_t js;
@@ -110,7 +110,7 @@ int emit(int type, const tag_rec_t &rec, int parent, const char *args)
     TAG_TRACE(type, &tag_rec);
     int h = tag_add(type, &tag_rec);
     if (type == TT_CLASS || type == TT_FUNCTION)
-        js.named.insert(rec.tr_name);
+        js.named.emplace(rec.tr_name, h);
     tag_rec = saved;
     return h;
 }
@@ -151,8 +151,9 @@ const tag_rec_t *prototype_owner(int k)
 
 int class_of_prototype(const tag_rec_t &x)
 {
-    if (js.named.count(x.tr_name))
-        return -1;
+    auto it = js.named.find(x.tr_name);
+    if (it != js.named.end())
+        return it->second;
     return emit(TT_CLASS, x, -1, nullptr);
 }
 
@@ -180,13 +181,8 @@ void named_by_context(int k)
         emit(TT_METHOD, rec, object_class(*top()), nullptr);
         return;
     }
-    if (op != TOK_EQUAL)
-        return;
-    if (const tag_rec_t *x = prototype_owner(k + 1)) {
-        tag_rec_t owner = *x;
-        emit(TT_METHOD, rec, class_of_prototype(owner), nullptr);
-        return;
-    }
+    if (op != TOK_EQUAL || prototype_owner(k + 1))
+        return;  // X.prototype.m = ... was tagged at its "="
     emit(TT_FUNCTION, rec, -1, nullptr);
 }
 
@@ -274,11 +270,8 @@ void on_open_paren()
                 p.prop = true;
                 p.parent = top()->handle;
             }
-            else if (const tag_rec_t *x = prototype_owner(k + 1)) {
-                tag_rec_t owner = *x;
-                p.prop = true;
-                p.parent = class_of_prototype(owner);
-            }
+            else if (prototype_owner(k + 1))
+                p.assigned = false;  // tagged at its "="
         }
     }
     js.parens.push_back(p);
@@ -370,15 +363,19 @@ void on_class()
     js.class_pending = true;
     js.class_parens = js.parens.size();
     js.class_named = false;
+    int k = assign_before(0);
+    tag_rec_t rec;
+    bool assigned = k >= 0 && key_rec(k + 1, rec) && js.hist[k].tok == TOK_EQUAL;
     if (js_is_word(t) && !js_text_is("extends")) {
+        // "Name = class Other": both name the class
+        if (assigned && !prototype_owner(k + 1))
+            emit(TT_CLASS, rec, -1, nullptr);
         tag_capture(&js.class_rec, TAG_CAP_LINE | TAG_CAP_NAME);
         js.class_named = true;
         push_hist(KEY_CLASS, -1);
         return;
     }
-    int k = assign_before(0);
-    tag_rec_t rec;
-    if (k >= 0 && key_rec(k + 1, rec)) {
+    if (assigned) {
         js.class_rec = rec;
         js.class_named = true;
     }
@@ -452,8 +449,26 @@ void scan_tokens()
         switch (t) {
         case ':':
             // "name: value" makes a named object a class
-            if (direct(CTX_OBJECT) && js.hist[0].slot >= 0)
+            if (direct(CTX_OBJECT) && (js.hist[0].slot >= 0 || js.hist[0].tok == TOK_INT ||
+                                       js.hist[0].tok == TOK_FLOAT))
                 object_class(*top());
+            break;
+        case TOK_EQUAL:
+            // X.prototype.m = anything: a method of class X
+            if (const tag_rec_t *x = js.hist[0].slot >= 0 ? prototype_owner(0) : nullptr) {
+                tag_rec_t owner = *x;
+                int h = class_of_prototype(owner);
+                emit(TT_METHOD, js.ring[js.hist[0].slot], h, nullptr);
+            }
+            break;
+        case TOK_SYMBOL:
+            // X.prototype anywhere makes X a class
+            if (js_text_is("prototype") && js.hist[0].tok == TOK_DOT && word_rec(1))
+                if (!js.named.count(word_rec(1)->tr_name)) {
+                    tag_rec_t owner = *word_rec(1);
+                    class_of_prototype(owner);
+                }
+            // (the handle is kept for the methods that follow)
             break;
         case TOK_ARROW:
             on_arrow();
@@ -547,7 +562,7 @@ int js_function_reader(int parent)
     TAG_TRACE(TT_FUNCTION, &tag_rec);
     int h = tag_add(TT_FUNCTION, &tag_rec);
     if (lex_ctx.lx_lang == LANG_JAVASCRIPT)
-        js.named.insert(tag_rec.tr_name);
+        js.named.emplace(tag_rec.tr_name, h);
     tag_rec.tr_args = nullptr;
     if (args.dl_str)
         dstr_free(&args);

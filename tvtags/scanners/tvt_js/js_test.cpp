@@ -49,7 +49,7 @@ TEST_F(JsScan, ClassesAndTheirMethods)
          tvt_js_scan);
     EXPECT_EQ(dump(), "CLASS Foo\nMETHOD handler<Foo\nMETHOD constructor<Foo\nMETHOD method<Foo\n"
                       "METHOD sm<Foo\nMETHOD am<Foo\nMETHOD gm<Foo\nMETHOD g<Foo\nMETHOD pm<Foo\n"
-                      "METHOD [Symbol.iterator]<Foo\nCLASS Def\nCLASS C\nCLASS Agent\nMETHOD run<Agent\n");
+                      "METHOD [Symbol.iterator]<Foo\nCLASS Def\nCLASS C\nCLASS exports\nCLASS Agent\nMETHOD run<Agent\n");
 }
 
 TEST_F(JsScan, ObjectLiteralsAndPrototypes)
@@ -63,7 +63,7 @@ TEST_F(JsScan, ObjectLiteralsAndPrototypes)
          "Proto.prototype = { m1: function () {} };\n",
          tvt_js_scan);
     EXPECT_EQ(dump(), "CLASS exports\nMETHOD lit<exports\nMETHOD prop<exports\nMETHOD quoted<exports\n"
-                      "CLASS sub\nCLASS deep<sub\nMETHOD d1<deep\nMETHOD anon\nFUNCTION Old\nMETHOD go\n"
+                      "CLASS sub\nCLASS deep<sub\nMETHOD d1<deep\nMETHOD anon\nFUNCTION Old\nMETHOD go<Old\n"
                       "CLASS New\nMETHOD run<New\nCLASS Proto\nMETHOD m1<Proto\n");
 }
 
