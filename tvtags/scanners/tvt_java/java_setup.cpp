@@ -384,9 +384,37 @@ bool jv_is_modifier(int t)
     return false;
 }
 
+namespace {
+
+// The collected text spaces every token; type arguments and qualified
+// names read better closed up: "Map<String, List<Integer>>", "a.B[]".
+const char *tidy_type(const char *in)
+{
+    static char out[1024];
+    size_t n = 0;
+    for (const char *p = in; *p && n < sizeof out - 1; p++) {
+        if (*p == ' ') {
+            char before = n > 0 ? out[n - 1] : '\0';
+            char after = p[1];
+            if (before == '<' || before == '.' || before == '(' || before == '[' || before == '@' ||
+                after == '<' || after == '>' || after == '.' || after == ',' || after == ')' ||
+                after == '[' || after == ']' || after == '?' || after == '\0' ||
+                (before == '?' && after != 'e' && after != 's'))
+                continue;
+        }
+        out[n++] = *p;
+    }
+    out[n] = '\0';
+    return out;
+}
+
+} // namespace
+
 int jv_emit(int type, int parent, const char *type_text, const char *args)
 {
     tag_rec.tr_parent = parent;
+    if (type_text && *type_text)
+        type_text = tidy_type(type_text);
     tag_rec.tr_type = (type_text && *type_text) ? const_cast<char *>(type_text) : nullptr;
     tag_rec.tr_args = (args && *args) ? const_cast<char *>(args) : nullptr;
     TAG_TRACE(type, &tag_rec);

@@ -51,6 +51,8 @@ TEST_F(JavaScan, FieldsMethodsAndConstructors)
     EXPECT_EQ(seen_tags()[8].args, "(int a)");
     EXPECT_EQ(find("max")->line, 7);
     EXPECT_EQ(find("other")->type_text, "int[]");
+    EXPECT_EQ(find("m")->type_text, "Map<String, List<Integer>>");
+    EXPECT_EQ(find("max")->type_text, "<T extends Comparable<T>> T");
 }
 
 TEST_F(JavaScan, EnumsWithConstantsBodiesAndMembers)
