@@ -178,6 +178,37 @@ TEST_F(JavaScan, LocalsInBodies)
                       "MEMBER after<W\n");
 }
 
+TEST_F(JavaScan, PositionsAndLineTextsOfTags)
+{
+    tvt_opt.browser = 0;  // line texts are kept
+    scan("package p;\n\nclass Pos {\n    int\n      spread;\n    void run(\n      int a) {}\n}\n",
+         tvt_java_scan);
+    const seen_tag_t *c = find("Pos");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->line, 3);
+    EXPECT_EQ(c->start_column, 6);
+    EXPECT_EQ(c->line_text, "class Pos {");
+    EXPECT_EQ(find("spread")->line, 5);
+    EXPECT_EQ(find("spread")->start_column, 6);
+    EXPECT_EQ(find("spread")->line_text, "      spread;");
+    EXPECT_EQ(find("run")->line, 6);
+    EXPECT_EQ(find("run")->args, "(int a)");
+}
+
+TEST_F(JavaScan, CrossReferencesOnlyWhenAsked)
+{
+    tvt_opt.xref = 1;
+    scan("class X { int f() { return helper(count); } }\n", tvt_java_scan);
+    std::string xrefs;
+    for (const seen_tag_t &t : seen_tags())
+        if (t.type == TT_XREF)
+            xrefs += t.name + " ";
+    EXPECT_EQ(xrefs, "helper count ");
+    tvt_opt.xref = -1;
+    scan("class X { int f() { return helper(count); } }\n", tvt_java_scan);
+    EXPECT_EQ(dump(), "CLASS X\nMETHOD f<X\n");
+}
+
 TEST_F(JavaScan, TruncatedAndRandomInputEndsTheScan)
 {
     const char *src = "package p; @A(\"x\") public final class C<T extends D<T>> extends E implements F {\n"

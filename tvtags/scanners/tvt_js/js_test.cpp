@@ -81,6 +81,30 @@ TEST_F(JsScan, LiteralsThatHoldBracesOrSlashes)
     EXPECT_EQ(find("last")->line, 7);
 }
 
+TEST_F(JsScan, RegexOrDivisionByWhatComesBefore)
+{
+    // After an operand "/" divides; after an operator or a keyword it
+    // starts a regular expression, whose "{" or "/" count for nothing.
+    scan("let a = b / c / d; function one() {}\n"
+         "let r = x ? /{/ : /}/; function two() {}\n"
+         "if (/^\\/{2}/.test(s)) { function three() {} }\n"
+         "return /[/]{/g; function four() {}\n"
+         "n = (i++) / 2 / m; function five() {}\n"
+         "arr[0] / 3; function six() {}\n",
+         tvt_js_scan);
+    EXPECT_EQ(dump(), "FUNCTION one\nFUNCTION two\nFUNCTION three\nFUNCTION four\nFUNCTION five\n"
+                      "FUNCTION six\n");
+}
+
+TEST_F(JsScan, NestedFunctionsAndDollarNames)
+{
+    scan("function outer() {\n  function inner() {}\n  const $x = function () {};\n"
+         "  return { make() { return class Made {} } };\n}\nfunction $() {}\n",
+         tvt_js_scan);
+    EXPECT_EQ(dump(), "FUNCTION outer\nFUNCTION inner\nFUNCTION $x\nMETHOD make\nCLASS Made\nFUNCTION $\n");
+    EXPECT_EQ(find("inner")->line, 2);
+}
+
 TEST_F(JsScan, MalformedInputEndsTheScan)
 {
     std::string full = "class A { m() { return `x${ {a: `y${1}`} }` } }\nconst f = (a) => /r/;\n"
