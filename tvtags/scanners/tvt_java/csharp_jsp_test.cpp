@@ -70,6 +70,26 @@ TEST_F(CsharpScan, ConditionalCodeKeepsBracesBalanced)
     EXPECT_EQ(seen_tags()[size_t(find("after")->parent)].name, "P");
 }
 
+TEST_F(CsharpScan, GenericsTuplesDelegatesAndLocals)
+{
+    tvt_opt.locals = 1;
+    scan("class G<TKey, TValue> where TKey : notnull {\n"
+         "  public (int a, string b) Pair() => (1, \"x\");\n"
+         "  public delegate void Handler(object s, EventArgs e);\n"
+         "  Dictionary<TKey, List<TValue>> map = new Dictionary<TKey, List<TValue>>(), other;\n"
+         "  public T Find<T>(Func<T, bool> p) where T : class {\n"
+         "    var hit = map.Values; foreach (var v in hit) { int n = 0; }\n"
+         "    using (var s = Open()) { } lock (this) { }\n"
+         "    return default;\n"
+         "  }\n"
+         "  ~G() { }\n"
+         "}\n",
+         tvt_csharp_scan);
+    EXPECT_EQ(dump(), "CLASS G\nMETHOD Pair<G\nMETHOD Handler<G\nMEMBER map<G\nMEMBER other<G\n"
+                      "METHOD Find<G\nLOCAL hit<Find\nLOCAL n<Find\nMETHOD G<G\n");
+    EXPECT_EQ(find("Pair")->type_text, "(int a, string b)");
+}
+
 using JspScan = CppScan;
 
 TEST_F(JspScan, OnlyCodeAndScriptsAreTagged)

@@ -240,10 +240,9 @@ int jv_decl(int parent, int deftype, bool is_static, int t)
                 if (d.units > 0 || d.deftype == TT_LOCAL)
                     return jv_skip_to_semi();
                 // a C# tuple type
-                d.add(t);
-                if (jv_skip_group('(') == TOK_EOF)
+                if (jv_collect_args(&jv_st.scratch) == TOK_EOF)
                     return TOK_EOF;
-                d.add(')');
+                d.add_word(jv_st.scratch.dl_str);
                 d.units++;
                 continue;
             }
