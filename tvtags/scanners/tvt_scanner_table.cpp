@@ -48,6 +48,11 @@ const scanner_row_t scanner_table[] = {
     {LANG_SQL, tvt_sql_scan},
     {LANG_XBASE, tvt_xbase_scan},
     {LANG_YACC, tvt_yacc_scan},
+    // The Java family.
+    {LANG_JAVA, tvt_java_scan},
+    {LANG_CSHARP, tvt_csharp_scan},
+    {LANG_JSP, tvt_jsp_scan},
+    {LANG_JAVASCRIPT, tvt_js_scan},
     {-1, nullptr},
 };
 

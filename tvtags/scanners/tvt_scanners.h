@@ -61,6 +61,18 @@ void tvt_cpp_release(void);
 /* Compiled Java: class files, and JAR, ZIP and gzip archives of them. */
 int tvt_class_scan(void);   /* 10 Java class file */
 int tvt_archive_scan(void); /* 22 JAR, 52 ZIP */
+/* The Java family: Java, C# and Java Server Pages share one parser;
+ * JavaScript has a scanner of its own, whose function reader also serves
+ * the script elements of pages. */
+int tvt_java_scan(void);    /* 23 Java */
+int tvt_csharp_scan(void);  /* 13 C# */
+int tvt_jsp_scan(void);     /* 25 Java Server Page */
+int tvt_js_scan(void);      /* 24 JavaScript */
+/* After the word "function": the name, when one follows, and its
+ * parameter list, emitted as FUNCTION with the given parent.  Returns the
+ * tag's handle, or -1 when nothing was emitted. */
+int js_function_reader(int parent);
+void tvt_java_release(void);
 
 #ifdef __cplusplus
 }
