@@ -16,6 +16,8 @@ lists: peer.tsv, tvtags.tsv and misses.tsv (name, file, kind, line).
 --truth TSV replaces the peer with lines of name, file (relative to the
 tree) and kind.  --name-sub SIDE REGEX REPL rewrites names on one side
 (peer or tv) before they are matched, e.g. to drop a scope prefix.
+Values that start with a dash are given with an equals sign:
+--peer-args='--extras=+q'.
 """
 import argparse
 import collections
@@ -119,7 +121,7 @@ def tv_tags(args, tree, files, work):
     with open(os.path.join(work, 'tvtags.err'), 'wb') as err:
         subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=err)
     rows = []
-    prefix = ' ' + tree + '/'
+    prefix = ' ' + tree.rstrip('/') + '/'
     if not os.path.exists(out):
         return rows
     with open(out, encoding='utf-8', errors='surrogateescape') as f:
@@ -127,10 +129,15 @@ def tv_tags(args, tree, files, work):
             l = l.rstrip('\n')
             # NAME FILE(LINE) TYPE ...: the file is absolute under the tree,
             # which finds the end of a name that holds blanks.
+            # A file name holding blanks is quoted.
             at = l.find(prefix)
-            if at < 0:
+            quoted = l.find(' "' + prefix[1:])
+            if quoted >= 0 and (at < 0 or quoted < at):
+                name, rest = l[:quoted], l[quoted + len(prefix) + 1:].replace('"(', '(', 1)
+            elif at >= 0:
+                name, rest = l[:at], l[at + len(prefix):]
+            else:
                 continue
-            name, rest = l[:at], l[at + len(prefix):]
             m = next((m for m in TV_LINE.finditer(rest) if rest[:m.start()] in files_set), None)
             if m is None:
                 continue
