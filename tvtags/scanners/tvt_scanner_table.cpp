@@ -13,6 +13,10 @@ const scanner_row_t scanner_table[] = {
     {LANG_D, tvt_c_scan},
     {LANG_OBJC, tvt_objc_scan},
     {LANG_OBJCPP, tvt_objcpp_scan},
+    // The hardware-description family.
+    {LANG_VERILOG, tvt_verilog_scan},
+    {LANG_SYSVERILOG, tvt_verilog_scan},
+    {LANG_VHDL, tvt_vhdl_scan},
     {-1, nullptr},
 };
 
