@@ -64,12 +64,51 @@ bool next_name()
     int t = vh_next();
     if (t == '(')
         t = vh_next();
-    if (t != TOK_SYMBOL) {
+    // The library's own names (std_logic, ...) are ignored words elsewhere
+    // but are declared like any other.
+    bool word = t == TOK_IGNORE && lex_ctx.lx_text.dl_len > 0 &&
+                (lex_class_of(static_cast<unsigned char>(lex_ctx.lx_text.dl_str[0])) & CC_IDSTART);
+    if (t != TOK_SYMBOL && !word) {
         vh_unget(t);
         return false;
     }
     hdl_capture();
     return true;
+}
+
+// "is record": the fields, each name before a ':', up to "end record".
+void record_fields(int parent)
+{
+    int t = vh_next();
+    if (t != KEY_IS) {
+        vh_unget(t);
+        return;
+    }
+    t = vh_next();
+    if (t != TOK_IGNORE || !hdl_text_is_nocase("record")) {
+        vh_unget(t);
+        return;
+    }
+    bool names = true;
+    for (;;) {
+        t = vh_next();
+        if (t == TOK_EOF)
+            return;
+        if (t == KEY_END) {
+            t = vh_next();
+            if (t != TOK_IGNORE)
+                vh_unget(t);
+            return;
+        }
+        if (t == ':')
+            names = false;
+        else if (t == ';')
+            names = true;
+        else if (t == TOK_SYMBOL && names) {
+            hdl_capture();
+            hdl_emit(TT_MEMBER, parent);
+        }
+    }
 }
 
 // After "end": the word that says what ends is no statement of its own.
@@ -133,7 +172,8 @@ void vh_subprogram(int parent)
         vh_unget(t);
         return;
     }
-    hdl_capture();
+    // An operator's name is its symbol without the quotes.
+    tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME | TAG_CAP_UNQUOTE);
     t = vh_next();
     dstr_t &args = vh_args;
     if (t == '(') {
@@ -225,7 +265,7 @@ void vh_statement(int t, int &parent, int &unit)
         return;
     case KEY_TYPE:
         if (next_name())
-            hdl_emit(TT_TYPEDEF, parent);
+            record_fields(hdl_emit(TT_TYPEDEF, parent));
         return;
     case KEY_ENTITY:
         parent = unit = -1;

@@ -62,6 +62,7 @@ struct vl_list_t {
     // The entry at hand.
     bool have = false;
     bool logic = false;
+    bool typed = false;    // a data or net type came before the name
     int nids = 0;
     tag_rec_t cand;
 };
@@ -76,13 +77,14 @@ void record(vl_list_t &l, int type)
 
 void flush(vl_list_t &l)
 {
-    bool ansi = l.type != 0 || l.nids >= 2;
+    bool ansi = l.type != 0 || l.nids >= 2 || l.typed;
     if (l.have && (l.every_entry || ansi)) {
         record(l, l.type ? l.type : TT_IO);
         if (l.logic)
             record(l, TT_REG);
     }
     l.have = false;
+    l.typed = false;
     l.nids = 0;
 }
 
@@ -146,6 +148,7 @@ int read_list(vl_list_t &l)
         case KEY_LOGIC:
             if (l.mark_logic)
                 l.logic = true;
+            l.typed = true;
             continue;
         default:
             break;
@@ -163,8 +166,12 @@ int read_list(vl_list_t &l)
             l.logic = false;
             continue;
         }
-        if (is_type_word(t))
+        if (is_type_word(t)) {
+            if (t != TOK_IGNORE && t != KEY_AUTO && t != KEY_PARAMETER &&
+                (t != TOK_SYMBOL || vl_role() != VR_QUALIFIER))
+                l.typed = true;
             continue;
+        }
         if (t == TOK_SYMBOL) {
             tag_capture(&l.cand, TAG_CAP_LINE | TAG_CAP_NAME);
             l.have = true;
