@@ -188,7 +188,9 @@ int vl_body(int parent, int end_kind, bool in_subprogram)
             vl_unget(t);
             return t;
         }
-        bool next_proto = t == TOK_SYMBOL && (vl_role() == VR_PROTO || hdl_text_is("with"));
+        // "pure virtual function": qualifiers keep the head a head.
+        bool next_proto = t == TOK_SYMBOL && (vl_role() == VR_PROTO || hdl_text_is("with") ||
+                                              (proto && vl_role() == VR_QUALIFIER));
         int r;
         if (t == TOK_SYMBOL) {
             // "$time" and "$bits" are system words, not declarations.
