@@ -35,7 +35,7 @@ bool hdl_text_is_nocase(const char *s);
 enum vl_role_t {
     VR_NONE, VR_NET, VR_VAR, VR_PARAM, VR_DEFPARAM, VR_ENDTASK, VR_REF,
     VR_MODPORT, VR_IMPORT, VR_TYPE, VR_QUALIFIER, VR_PROTO, VR_ENDUNIT,
-    VR_PRIMITIVE_END, VR_SKIP_STATEMENT, VR_CLASS_LIKE
+    VR_PRIMITIVE_END, VR_STATEMENT, VR_CLASS_LIKE
 };
 
 struct vl_state_t {
@@ -57,6 +57,9 @@ int vl_body(int parent, int end_kw, bool in_subprogram);
 // A declaration list after its leading word: names recorded with type,
 // "logic" names again as REG.
 int vl_name_list(int parent, int type, bool mark_logic);
+// The same when the first name has been read into the current record and
+// the token after it is pushed back: "my_type_t a, b;".
+int vl_name_list_after(int parent, int type);
 int vl_params(int parent, std::vector<hdl_pending_t> *hold);
 // A parenthesised port or argument list after its '(': names with a
 // direction, or with a type before them, are recorded.

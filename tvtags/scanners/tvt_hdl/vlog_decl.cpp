@@ -63,6 +63,7 @@ struct vl_list_t {
     bool have = false;
     bool logic = false;
     bool typed = false;    // a data or net type came before the name
+    bool iface = false;    // "bus_if.mp name": an interface port
     int nids = 0;
     tag_rec_t cand;
 };
@@ -78,11 +79,18 @@ void record(vl_list_t &l, int type)
 void flush(vl_list_t &l)
 {
     bool ansi = l.type != 0 || l.nids >= 2 || l.typed;
-    if (l.have && (l.every_entry || ansi)) {
+    if (l.iface && l.have && l.in_parens) {
+        // An interface port has no direction of its own, and the entries
+        // after it must give theirs.
+        record(l, TT_IO);
+        l.type = 0;
+        l.logic = false;
+    } else if (l.have && (l.every_entry || ansi)) {
         record(l, l.type ? l.type : TT_IO);
         if (l.logic)
             record(l, TT_REG);
     }
+    l.iface = false;
     l.have = false;
     l.typed = false;
     l.nids = 0;
@@ -145,6 +153,9 @@ int read_list(vl_list_t &l)
                 return TOK_EOF;
             continue;
         }
+        case TOK_DOT:
+            l.iface = l.nids == 1;
+            continue;
         case KEY_LOGIC:
             if (l.mark_logic)
                 l.logic = true;
@@ -233,6 +244,15 @@ int vl_name_list(int parent, int type, bool mark_logic)
         return t;
     vl_unget(t);
     vl_list_t l(parent, type, mark_logic, false, true, nullptr);
+    return read_list(l);
+}
+
+int vl_name_list_after(int parent, int type)
+{
+    vl_list_t l(parent, type, false, false, true, nullptr);
+    l.cand = tag_rec;
+    l.have = true;
+    l.nids = 1;
     return read_list(l);
 }
 

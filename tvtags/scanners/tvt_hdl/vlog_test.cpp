@@ -22,7 +22,7 @@ TEST_F(HdlScan, VerilogAnsiHeaderWithParameters)
                       "   output logic [3:0] q = 4'b0, my_if.mp bus);\n"
                       "endmodule\nmodule after; endmodule\n"),
               "MODULE p\nCONST W<p\nCONST D<p\nINPUT clk<p\nINPUT d<p\nINPUT e<p\n"
-              "OUTPUT q<p\nREG q<p\nOUTPUT bus<p\nREG bus<p\nMODULE after\n");
+              "OUTPUT q<p\nREG q<p\nIO bus<p\nMODULE after\n");
     EXPECT_EQ(find("e")->line, 2);
     // A header of bare names declares nothing yet.
     EXPECT_EQ(verilog("module n (a, b, c); endmodule\n"), "MODULE n\n");
@@ -36,6 +36,15 @@ TEST_F(HdlScan, VerilogBodyDeclarations)
                       " always_ff @(posedge clk) c <= int'(d) + $time;\nendmodule\n"),
               "MODULE m\nWIRE x<m\nWIRE y<m\nWIRE t<m\nREG c<m\nREG d<m\nREG i<m\nREG g<m\n"
               "DATA z<m\nCONST L<m\nCONST M<m\nCONST P<m\n");
+}
+
+TEST_F(HdlScan, VerilogVariablesOfUsersTypes)
+{
+    EXPECT_EQ(verilog("module m;\n wire w = a == b;\n level_t level;\n pkg::beat_t b1, b2 [4];\n"
+                      " sub #(.W(4)) u1 (.a(x));\n sub u2 (x);\n return_t r = 0;\n"
+                      " always_comb level = idle;\n initial begin\n  state = s0;\n  return x;\n end\n"
+                      "endmodule\n"),
+              "MODULE m\nWIRE w<m\nREG level<m\nREG b1<m\nREG b2<m\nREG r<m\n");
 }
 
 TEST_F(HdlScan, VerilogGenerateIfdefAndDefines)

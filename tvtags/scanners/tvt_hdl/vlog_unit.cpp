@@ -103,6 +103,38 @@ int symbol_declaration(int parent)
     }
 }
 
+// Where a statement or declaration may start.
+bool at_statement_start(int prev)
+{
+    return prev == 0 || prev == ';' || prev == KEY_BEGIN || prev == KEY_END ||
+           prev == KEY_ENDFUNCTION || prev == KEY_ENDCASE;
+}
+
+// "type_t name ...;" where type_t is a user's type: the names are
+// variables.  Anything else after the first word (an instance, an
+// assignment) is pushed back; returns -1 then.
+int user_typed(int parent)
+{
+    int u = vl_next();
+    while (u == TOK_SCOPE) {
+        u = vl_next();
+        if (u != TOK_SYMBOL)
+            return u == TOK_EOF ? TOK_EOF : 0;
+        u = vl_next();
+    }
+    if (u != TOK_SYMBOL || vl_role() != VR_NONE) {
+        vl_unget(u);
+        return -1;
+    }
+    hdl_capture();
+    int v = vl_next();
+    vl_unget(v);
+    if (v == ';' || v == ',' || v == TOK_EQUAL || v == '[')
+        return vl_name_list_after(parent, TT_REG);
+    vl_unget(u);
+    return -1;
+}
+
 } // namespace
 
 int vl_unit(int kw, int parent)
@@ -194,9 +226,13 @@ int vl_body(int parent, int end_kind, bool in_subprogram)
         int r;
         if (t == TOK_SYMBOL) {
             // "$time" and "$bits" are system words, not declarations.
+            int role = vl_role();
             r = prev == '$' ? -1 : symbol_declaration(parent);
-            if (r < 0 && prev != '$' && vl_role() == VR_NONE)
+            if (r < 0 && prev != '$' && role == VR_NONE) {
                 tag_xref();
+                if (at_statement_start(prev))
+                    r = user_typed(parent);
+            }
         } else if (t == KEY_PROPERTY) {
             int u = vl_next();
             vl_unget(u);
@@ -215,7 +251,8 @@ int vl_body(int parent, int end_kind, bool in_subprogram)
         if (r == TOK_EOF)
             return r;
         proto = next_proto;
-        prev = t;
+        // A declaration's own last token (its ';') is what came before.
+        prev = r > 0 ? r : t;
     }
 }
 
