@@ -48,6 +48,16 @@ TEST_F(HdlScan, VhdlConfigurationsAndCase)
               "CONFIGURATION cfg\nENTITY Big\n");
 }
 
+TEST_F(HdlScan, VhdlCrossReferencesWhenAsked)
+{
+    const char *text = "architecture a of e is begin\n u1: sub port map (x => s);\n"
+                       " u2: entity work.other;\nend a;\n";
+    EXPECT_EQ(vhdl(text), "ARCHITECTURE e\n");
+    tvt_opt.xref = 1;
+    EXPECT_EQ(vhdl(text), "ARCHITECTURE e\nXREF sub\nXREF x\nXREF s\nXREF work\nXREF other\nXREF a\n");
+    EXPECT_EQ(find("other")->line, 3);
+}
+
 TEST_F(HdlScan, VhdlTruncatedInputEndsTheScan)
 {
     const std::string text = "architecture a of e is begin p: process (clk begin end; "

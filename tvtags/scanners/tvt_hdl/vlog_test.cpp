@@ -66,6 +66,8 @@ TEST_F(HdlScan, VerilogFunctionsAndTasks)
     EXPECT_EQ(verilog("class c;\n extern function void g();\n pure virtual task h();\n"
                       " int k;\nendclass\nmodule m; endmodule\n"),
               "CLASS c\nFUNCTION g<c\nTASK h<c\nREG k<c\nMODULE m\n");
+    EXPECT_EQ(verilog("class mailbox #(type T);\n protected T m_queue[$];\n local int n;\nendclass\n"),
+              "CLASS mailbox\nCONST T<mailbox\nREG m_queue<mailbox\nREG n<mailbox\n");
 }
 
 TEST_F(HdlScan, VerilogTypes)

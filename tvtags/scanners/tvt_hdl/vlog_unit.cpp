@@ -223,6 +223,8 @@ int vl_body(int parent, int end_kind, bool in_subprogram)
         // "pure virtual function": qualifiers keep the head a head.
         bool next_proto = t == TOK_SYMBOL && (vl_role() == VR_PROTO || hdl_text_is("with") ||
                                               (proto && vl_role() == VR_QUALIFIER));
+        // "protected T name;": a qualifier leaves the statement start.
+        bool qualifier = t == TOK_SYMBOL && vl_role() == VR_QUALIFIER;
         int r;
         if (t == TOK_SYMBOL) {
             // "$time" and "$bits" are system words, not declarations.
@@ -252,7 +254,8 @@ int vl_body(int parent, int end_kind, bool in_subprogram)
             return r;
         proto = next_proto;
         // A declaration's own last token (its ';') is what came before.
-        prev = r > 0 ? r : t;
+        if (!qualifier)
+            prev = r > 0 ? r : t;
     }
 }
 
