@@ -48,6 +48,41 @@ TEST_F(HdlScan, VhdlConfigurationsAndCase)
               "CONFIGURATION cfg\nENTITY Big\n");
 }
 
+TEST_F(HdlScan, VhdlKeywordsInAnyCaseAndLiterals)
+{
+    // Character literals that look like brackets or quotes, based literals
+    // and comments leave the declarations after them on the same line.
+    EXPECT_EQ(vhdl("ARCHITECTURE Rtl OF Top IS\n -- constant hidden : bit;\n"
+                   " CONSTANT Q : character := '\"'; CONSTANT P : character := '(';\n"
+                   " constant H : integer := 16#FF#; Type T is range 0 to 2#1010#;\n"
+                   "BEGIN\n  x <= y'length; z <= t'('0');\nEND Rtl;\n"),
+              "ARCHITECTURE Top\nCONST Q<Top\nCONST P<Top\nCONST H<Top\nTYPEDEF T<Top\n");
+}
+
+TEST_F(HdlScan, VhdlUnitsSetTheParent)
+{
+    // A package is the parent until the next design unit; an architecture
+    // until its end names it.
+    EXPECT_EQ(vhdl("package p is constant A : bit := '0'; end package p;\n"
+                   "entity e is end e;\nconstant B : bit := '1';\n"
+                   "architecture x of e is begin end x;\nconstant C : bit := '1';\n"
+                   "configuration cf of e is for x end for; end cf;\n"
+                   "procedure q return bit;\n"),
+              "PACKAGE p\nCONST A<p\nENTITY e\nCONST B\nARCHITECTURE e\nCONST C\nCONFIGURATION cf\n"
+              "FUNCTION q\n");
+    EXPECT_EQ(args_of("q", TT_FUNCTION), "return");
+}
+
+TEST_F(HdlScan, VhdlComponentsSkipTheirPorts)
+{
+    EXPECT_EQ(vhdl("architecture a of e is\n component c1\n  generic (N : natural);\n"
+                   "  port (x : in bit; y : out bit);\n end component;\n"
+                   " component c2 is end component c2;\n constant K : natural := 1;\n"
+                   "begin\n i1 : c1 generic map (N => 2) port map (x => s, y => open);\n"
+                   " i2 : component c2;\nend architecture;\n"),
+              "ARCHITECTURE e\nCOMPONENT c1<e\nCOMPONENT c2<e\nCONST K<e\n");
+}
+
 TEST_F(HdlScan, VhdlCrossReferencesWhenAsked)
 {
     const char *text = "architecture a of e is begin\n u1: sub port map (x => s);\n"

@@ -114,6 +114,57 @@ TEST_F(HdlScan, VerilogSameTagsForSystemVerilogFiles)
     EXPECT_EQ(as_v, "MODULE m\nCONST W<m\nINPUT a<m\nREG a<m\n");
 }
 
+TEST_F(HdlScan, VerilogPrimitivesConfigsAndComments)
+{
+    EXPECT_EQ(verilog("// module hidden; endmodule\n/* wire x; */\n"
+                      "primitive mux (out, a, b, s);\n output out; input a, b, s;\n"
+                      " table\n  0 ? 0 : 0;\n  1 ? 0 : 1;\n endtable\nendprimitive\n"
+                      "config cfg;\n design lib.top;\nendconfig\nmodule top; endmodule\n"),
+              "MODULE mux\nOUTPUT out<mux\nINPUT a<mux\nINPUT b<mux\nINPUT s<mux\n"
+              "CONFIGURATION cfg\nMODULE top\n");
+    EXPECT_EQ(args_of("mux", TT_MODULE), "out, a, b, s");
+}
+
+TEST_F(HdlScan, VerilogHeadsWithoutBodies)
+{
+    // DPI imports, prototypes and covergroup sampling functions have no
+    // endfunction; the declarations after them keep their parent.
+    EXPECT_EQ(verilog("module m;\n import \"DPI-C\" function int c_add(input int a, input int b);\n"
+                      " import pkg::*;\n covergroup cg with function sample(int v);\n"
+                      "  coverpoint v;\n endgroup\n wire after;\nendmodule\n"),
+              "MODULE m\nFUNCTION sample<m\nIO v<sample\nWIRE after<m\n");
+}
+
+TEST_F(HdlScan, VerilogLostEndWordsKeepLaterUnits)
+{
+    // A function without its endfunction ends at the end of its module;
+    // a module without endmodule ends where the next one starts.
+    EXPECT_EQ(verilog("module a;\n function f;\n  input x;\nendmodule\n"
+                      "module b;\n wire w;\n"
+                      "module c;\n task t;\nendmodule\nmodule d; endmodule\n"),
+              "MODULE a\nFUNCTION f<a\nINPUT x<f\nMODULE b\nWIRE w<b\nMODULE c\nTASK t<c\nMODULE d\n");
+}
+
+TEST_F(HdlScan, VerilogAggregatesOutsideTypedefs)
+{
+    EXPECT_EQ(verilog("module m;\n struct { int a; struct packed { bit x; } inner; } s1;\n"
+                      " union packed { logic [7:0] b; byte c; } u1;\n enum bit {OFF, ON} sw;\nendmodule\n"),
+              "MODULE m\nSTRUCT anon<m\nMEMBER a<anon\nSTRUCT anon<anon\nMEMBER x<anon\nSTRUCT inner<anon\n"
+              "STRUCT s1<m\nUNION anon<m\nMEMBER b<anon\nMEMBER c<anon\nUNION u1<m\n"
+              "ENUM anon<m\nENUM_MEMBER OFF<anon\nENUM_MEMBER ON<anon\nENUM sw<anon\n");
+}
+
+TEST_F(HdlScan, VerilogLinesAndPropertyDeclarations)
+{
+    EXPECT_EQ(verilog("module m(input clk);\n property p_req;\n  @(posedge clk) req |-> ack;\n"
+                      " endproperty\n assert property (@(posedge clk) req);\n\n"
+                      " task automatic pkg_t::run(input int n);\n endtask\nendmodule\n"),
+              "MODULE m\nINPUT clk<m\nTASK run<m\nINPUT n<run\n");
+    EXPECT_EQ(find("run")->line, 7);
+    EXPECT_EQ(find("n")->line, 7);
+    EXPECT_EQ(find("m")->line, 1);
+}
+
 TEST_F(HdlScan, VerilogTruncatedInputEndsTheScan)
 {
     const std::string text = "module m #(parameter W = (8) (input [3:0 a, output { b;\n"
