@@ -49,7 +49,6 @@ extern vl_state_t vl_st;
 int vl_next();               // the Verilog token reader (directives handled)
 void vl_unget(int t);
 int vl_role();               // role of the current identifier token
-int vl_role_of_text();       // role of an ignored word by its text
 
 // Verilog constructs; each returns its last token (0 at the end of input).
 int vl_unit(int kw, int parent);          // module, program, interface, ...
@@ -75,6 +74,8 @@ int vl_skip_to_semi();
 // VHDL.
 int vh_next();
 void vh_unget(int t);
+// One step of the VHDL loop: the token read, the current parent and the
+// design unit it belongs to (both -1 outside any unit).
 void vh_statement(int t, int &parent, int &unit);
 void vh_labelled(int parent);
 void vh_subprogram(int parent);

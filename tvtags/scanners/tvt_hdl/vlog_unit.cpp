@@ -67,7 +67,8 @@ int header_ports(std::vector<hdl_pending_t> &hold, dstr_t &args)
     return t;
 }
 
-// What a body does with a word that starts a declaration; false when the
+// What a body does with a word that starts a declaration: the last token
+// read, or -1 when the
 // word is nothing of the kind.
 int body_declaration(int t, int parent, bool proto)
 {
