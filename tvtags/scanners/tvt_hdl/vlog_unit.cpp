@@ -68,8 +68,7 @@ int header_ports(std::vector<hdl_pending_t> &hold, dstr_t &args)
 }
 
 // What a body does with a word that starts a declaration: the last token
-// read, or -1 when the
-// word is nothing of the kind.
+// read, or -1 when the word is nothing of the kind.
 int body_declaration(int t, int parent, bool proto)
 {
     switch (t) {
