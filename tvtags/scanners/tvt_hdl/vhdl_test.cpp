@@ -93,6 +93,20 @@ TEST_F(HdlScan, VhdlCrossReferencesWhenAsked)
     EXPECT_EQ(find("other")->line, 3);
 }
 
+TEST_F(HdlScan, VhdlTraceShowsEveryTokenWhenDebugging)
+{
+    tvt_opt.debug = 1;
+    testing::internal::CaptureStdout();
+    vhdl("entity e is end;\n");
+    std::string out = testing::internal::GetCapturedStdout();
+    tvt_opt.debug = 0;
+    size_t n = 0;
+    for (size_t at = out.find("Parsing "); at != std::string::npos; at = out.find("Parsing ", at + 1))
+        n++;
+    EXPECT_EQ(n, 5u) << out;   // entity, e, is, end, ';'
+    EXPECT_NE(out.find("Parsing ;\n"), std::string::npos) << out;
+}
+
 TEST_F(HdlScan, VhdlTruncatedInputEndsTheScan)
 {
     const std::string text = "architecture a of e is begin p: process (clk begin end; "

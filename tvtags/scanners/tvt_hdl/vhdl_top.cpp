@@ -83,11 +83,13 @@ bool char_literal()
 
 int vh_next()
 {
+    // A token pushed back was shown when it was first read.
+    bool fresh = lex_ctx.lx_nstack == 0;
     int t = lex_token();
     if (t == '\'' && char_literal())
         t = TOK_STRING;
     prev_token = t;
-    if (tvt_opt.debug)
+    if (tvt_opt.debug && fresh && t != TOK_EOF)
         wl_printf("Parsing %s\n", lex_token_text(t));
     return t;
 }

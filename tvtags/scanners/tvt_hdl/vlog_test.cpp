@@ -165,6 +165,16 @@ TEST_F(HdlScan, VerilogLinesAndPropertyDeclarations)
     EXPECT_EQ(find("m")->line, 1);
 }
 
+TEST_F(HdlScan, VerilogCrossReferencesOnlyUses)
+{
+    const char *text = "module m(input a);\n wire w;\n assign w = a & b;\n sub u (.p(w));\nendmodule\n";
+    EXPECT_EQ(verilog(text), "MODULE m\nINPUT a<m\nWIRE w<m\n");
+    tvt_opt.xref = 1;
+    EXPECT_EQ(verilog(text), "MODULE m\nINPUT a<m\nWIRE w<m\nXREF w\nXREF a\nXREF b\nXREF sub\n"
+                             "XREF u\nXREF p\nXREF w\n");
+    EXPECT_EQ(seen_tags()[5].line, 3);
+}
+
 TEST_F(HdlScan, VerilogTruncatedInputEndsTheScan)
 {
     const std::string text = "module m #(parameter W = (8) (input [3:0 a, output { b;\n"

@@ -131,6 +131,12 @@ int user_typed(int parent)
     vl_unget(v);
     if (v == ';' || v == ',' || v == TOK_EQUAL || v == '[')
         return vl_name_list_after(parent, TT_REG);
+    // The word goes back with its own text, not the text of the token
+    // read after it.
+    dstr_t &text = lex_ctx.lx_text;
+    dstr_clear(&text);
+    dstr_add_string(&text, tag_rec.tr_name, int(strlen(tag_rec.tr_name)));
+    text.dl_str[text.dl_len] = '\0';
     vl_unget(u);
     return -1;
 }
