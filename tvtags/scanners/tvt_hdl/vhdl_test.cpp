@@ -71,6 +71,9 @@ TEST_F(HdlScan, VhdlUnitsSetTheParent)
               "PACKAGE p\nCONST A<p\nENTITY e\nCONST B\nARCHITECTURE e\nCONST C\nCONFIGURATION cf\n"
               "FUNCTION q\n");
     EXPECT_EQ(args_of("q", TT_FUNCTION), "return");
+    // A name at the very end has no argument text at all.
+    EXPECT_EQ(vhdl("function tail"), "FUNCTION tail\n");
+    EXPECT_EQ(args_of("tail", TT_FUNCTION), "");
 }
 
 TEST_F(HdlScan, VhdlComponentsSkipTheirPorts)

@@ -182,6 +182,8 @@ void vh_subprogram(int parent)
         if (!args.dl_str)
             dstr_init(&args, 64);
         dstr_clear(&args);
+        // The end of the input appends nothing: the text must still end.
+        args.dl_str[0] = '\0';
         lex_append_token(&args, t);
         if (t == ';' || t == TOK_EOF)
             vh_unget(t);
