@@ -53,6 +53,10 @@ const scanner_row_t scanner_table[] = {
     {LANG_CSHARP, tvt_csharp_scan},
     {LANG_JSP, tvt_jsp_scan},
     {LANG_JAVASCRIPT, tvt_js_scan},
+    // The hardware-description family.
+    {LANG_VERILOG, tvt_verilog_scan},
+    {LANG_SYSVERILOG, tvt_verilog_scan},
+    {LANG_VHDL, tvt_vhdl_scan},
     {-1, nullptr},
 };
 

@@ -55,6 +55,9 @@ int cpp_token(void);
 /* One statement or declaration at the current level; its last token, or 0
  * at the end of input. */
 int cpp_statement(int parent, int deftype);
+/* The run-wide counter of anonymous names ("anon#N"), shared with the
+ * other scanners that name anonymous aggregates. */
+int cpp_anon_next(void);
 /* Frees what the C family keeps for the run (the CPP_SPECIALS set). */
 void tvt_cpp_release(void);
 
@@ -73,6 +76,9 @@ int tvt_js_scan(void);      /* 24 JavaScript */
  * tag's handle, or -1 when nothing was emitted. */
 int js_function_reader(int parent);
 void tvt_java_release(void);
+/* The hardware-description family. */
+int tvt_verilog_scan(void); /* 45 Verilog, 40 System Verilog */
+int tvt_vhdl_scan(void);    /* 46 VHDL */
 
 #ifdef __cplusplus
 }

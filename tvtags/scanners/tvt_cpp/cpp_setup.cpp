@@ -109,6 +109,11 @@ int cpp_token(void)
     return t == KEY_OPERATOR ? join_operator() : t;
 }
 
+int cpp_anon_next(void)
+{
+    return cpp_st.anon_struct++;
+}
+
 void tvt_cpp_release(void)
 {
     if (cpp_st.specials)
