@@ -5,14 +5,7 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${TV_BENCH_CACHE:-$here/cache}
 pkgs="linux-source-6.1 universal-ctags exuberant-ctags global hyperfine"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
-fi
+sh "$(dirname "$0")/need_pkgs.sh" $pkgs
 mkdir -p "$cache"
 if [ ! -d "$cache/linux-source-6.1" ]; then
     echo "unpacking the kernel into $cache ..."

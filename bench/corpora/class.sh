@@ -4,14 +4,7 @@
 # among them, and the JDK (javap).
 set -e
 pkgs="libguava-java libcommons-lang3-java libmaven3-core-java openjdk-17-jdk-headless unzip"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
-fi
+sh "$(dirname "$0")/../need_pkgs.sh" $pkgs
 cache=${TV_BENCH_CACHE:-$(cd "$(dirname "$0")/.." && pwd)/cache}
 mkdir -p "$cache"
 # Each archive once, however many names point at it.

@@ -6,14 +6,7 @@
 set -e
 cache=${TV_BENCH_CACHE:?TV_BENCH_CACHE is not set}
 pkgs="yosys verilator iverilog ghdl"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
-fi
+sh "$(dirname "$0")/../need_pkgs.sh" $pkgs
 vl=$cache/hdl/verilog
 vh=$cache/hdl/vhdl
 if [ ! -d "$vl" ]; then

@@ -5,14 +5,7 @@
 set -e
 cache=${TV_BENCH_CACHE:-$(cd "$(dirname "$0")/.." && pwd)/cache}
 pkgs="openjdk-17-source nodejs"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
-fi
+sh "$(dirname "$0")/../need_pkgs.sh" $pkgs
 zip=/usr/lib/jvm/openjdk-17/lib/src.zip
 [ -f "$zip" ] || zip=$(ls /usr/lib/jvm/*/lib/src.zip 2>/dev/null | head -1)
 mkdir -p "$cache"

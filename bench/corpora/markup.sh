@@ -10,14 +10,7 @@ set -e
 cache=${TV_BENCH_CACHE:?TV_BENCH_CACHE names the cache directory}
 pkgs="python3.11-doc postgresql-doc-15 libstdc++-12-doc docbook-xml w3c-sgml-lib
       texlive-latex-base-doc texlive-latex-recommended-doc texlive-science-doc texlive-humanities-doc"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
-fi
+sh "$(dirname "$0")/../need_pkgs.sh" $pkgs
 tex="$cache/markup-tex"
 if [ ! -d "$tex" ]; then
     echo "unpacking the LaTeX sources into $tex ..."

@@ -7,14 +7,7 @@
 set -e
 cache=${TV_BENCH_CACHE:?TV_BENCH_CACHE must name the bench cache}
 pkgs="fpc-source-3.2.2 gnat-12 postgresql-15 python3-numpy minpack-dev bison"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
-fi
+sh "$(dirname "$0")/../need_pkgs.sh" $pkgs
 mkdir -p "$cache/minpack"
 for f in /usr/share/doc/minpack-dev/examples/*.f; do
     [ -f "$f" ] && cp -n "$f" "$cache/minpack/"

@@ -8,14 +8,7 @@
 set -e
 cache=${TV_BENCH_CACHE:?TV_BENCH_CACHE names the cache directory}
 pkgs="perl perl-modules-5.36 python3.11 ruby php-pear php-monolog tcl8.6 tk8.6 emacs-el octave-common gnudatalanguage"
-missing=""
-for p in $pkgs; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
-fi
+sh "$(dirname "$0")/../need_pkgs.sh" $pkgs
 el="$cache/emacs-el"
 if [ ! -d "$el" ]; then
     echo "unpacking the Emacs Lisp sources into $el ..."
