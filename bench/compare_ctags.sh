@@ -6,7 +6,10 @@
 #
 #   compare_ctags.sh TREE [TVTAGS] [WORKDIR]
 #
-# TVTAGS is the tvtags binary (by default the release build's).  Prints
+# TVTAGS is the tvtags binary (by default the release build's).  EXTS
+# (default "c h") names the file extensions compared and KINDS (default
+# "fsugemtd") the Universal Ctags kinds, the same letters for C and C++:
+# KINDS=fcsugentd EXTS="h hpp ipp cpp cc" compares C++ definitions.  Prints
 # the share found per kind and overall, and the largest groups of misses;
 # WORKDIR keeps the lists (ctags.tsv, tvtags.tsv, misses.tsv).
 set -euo pipefail
@@ -20,13 +23,20 @@ tvtags=$(cd "$(dirname "$tvtags")" && pwd -P)/$(basename "$tvtags")
 tree=$(cd "$tree" && pwd -P)
 cd "$tree"
 
-find . -type f \( -name '*.c' -o -name '*.h' \) | sed 's|^\./||' | LC_ALL=C sort > "$work/files"
+exts=${EXTS:-c h}
+kinds=${KINDS:-fsugemtd}
+find_args=()
+for e in $exts; do
+    [ ${#find_args[@]} -gt 0 ] && find_args+=(-o)
+    find_args+=(-name "*.$e")
+done
+find . -type f \( "${find_args[@]}" \) | sed 's|^\./||' | LC_ALL=C sort > "$work/files"
 echo "files: $(wc -l < "$work/files")"
 
 # ctags: name, file, kind; anonymous aggregates are named differently by
 # the two tools and are left out.
 ctags-universal -L "$work/files" --languages=C,C++ \
-    --kinds-C=fsugemtd --kinds-C++=fsugemtd -x --_xformat='%N	%F	%K' 2>/dev/null |
+    --kinds-C="$kinds" --kinds-C++="$kinds" -x --_xformat='%N	%F	%K' 2>/dev/null |
     awk -F'\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/' | LC_ALL=C sort -u > "$work/ctags.tsv"
 
 # tvtags text form: name file(line) TYPE ...
