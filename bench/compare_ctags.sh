@@ -37,7 +37,10 @@ echo "files: $(wc -l < "$work/files")"
 # the two tools and are left out.
 ctags-universal -L "$work/files" --languages=C,C++ \
     --kinds-C="$kinds" --kinds-C++="$kinds" -x --_xformat='%N	%F	%K' 2>/dev/null |
-    awk -F'\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/' | LC_ALL=C sort -u > "$work/ctags.tsv"
+    awk -F'\t' -v OFS='\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/ {
+        # tvtags names an operator by the operator alone: "()", "==", "bool".
+        if ($1 ~ /^operator( |[^A-Za-z0-9_])/) sub(/^operator ?/, "", $1)
+        print }' | LC_ALL=C sort -u > "$work/ctags.tsv"
 
 # tvtags text form: name file(line) TYPE ...
 rm -f "$work/tvtags.txt"
@@ -46,6 +49,8 @@ awk -v prefix="$tree/" '
     /^tvtags_version=/ || /^\[/ || NF < 3 { next }
     {
         name = $1; f = $2; sub(/\([0-9]+\)$/, "", f)
+        # "A::B::f" defines f in A::B; ctags names it f with that scope.
+        if (name ~ /::/ && name !~ /^::/) sub(/^.*::/, "", name)
         if (index(f, prefix) == 1) f = substr(f, length(prefix) + 1)
         print name "\t" f "\t" $3
     }' "$work/tvtags.txt" | LC_ALL=C sort -u > "$work/tvtags.tsv"

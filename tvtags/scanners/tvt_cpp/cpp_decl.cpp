@@ -107,10 +107,14 @@ void paren_declarator(cpp_decl_t &d)
         case TOK_EOF:
             return;
         case '(':
-            if (d.have_name)
-                lex_skip_group('(');
-            else
+            if (d.have_name) {
+                // "(*get(void))(int)": a function returning a pointer;
+                // its own parameters are these.
+                lex_collect_args(&cpp_st.args, 1);
+                d.inner_params = true;
+            } else {
                 depth++;
+            }
             break;
         case ')':
             if (--depth == 0)
@@ -179,10 +183,47 @@ constexpr int kReadOn = -3;
 // between prototype and definition.
 int function_end(cpp_decl_t &d, int t);
 
+// A word that, on the line after "NAME(...)", starts a declaration of its
+// own: the group was a macro's arguments (DECLARE_THING(x) then
+// "void f();"), not a function's parameters.
+bool starts_next_line_decl(int t)
+{
+    if (cpp_is_type_kw(t))
+        return true;
+    switch (t) {
+    case KEY_STATIC: case KEY_INLINE: case KEY_EXTERN: case KEY_MUTABLE: case KEY_STRUCT:
+    case KEY_CLASS: case KEY_UNION: case KEY_ENUM: case KEY_TYPEDEF: case KEY_TEMPLATE:
+    case KEY_USING: case KEY_NAMESPACE: case KEY_FRIEND: case KEY_PUBLIC: case KEY_PRIVATE:
+    case KEY_PROTECTED: case TOK_TILDE:
+        return true;
+    case TOK_SYMBOL:
+        break;
+    default:
+        return false;
+    }
+    static const char *const after_params[] = {"noexcept", "override", "final", "throw", "try", "requires"};
+    for (const char *w : after_params)
+        if (cpp_text_is(w))
+            return false;
+    // Upper-case words are annotation macros (FOO_NOEXCEPT) more often
+    // than types.
+    for (const char *p = lex_ctx.lx_text.dl_str; *p; p++)
+        if (*p >= 'a' && *p <= 'z')
+            return !cpp_text_starts("__");
+    return false;
+}
+
 int function_tail(cpp_decl_t &d)
 {
     lex_collect_args(&cpp_st.args, 1);
-    return function_end(d, cpp_next());
+    int close_line = lex_ctx.lx_tok_line;
+    int t = cpp_next();
+    if (cpp_st.cplusplus && d.name_first && lex_ctx.lx_tok_line > close_line && starts_next_line_decl(t)) {
+        d.have_name = false;
+        cpp_unget(t);
+        return ';';
+    }
+    return function_end(d, t);
 }
 
 // The rest of a function declarator; t is the token after the list.
@@ -368,6 +409,16 @@ bool cxx_word(int t)
     }
 }
 
+// A word standing alone before what starts a statement of its own.
+bool bare_macro_before(const cpp_decl_t &d, int t)
+{
+    if (!d.have_name || !d.name_first)
+        return false;
+    if (t == '@' && cpp_st.objc)
+        return true;
+    return cpp_st.cplusplus && (t == KEY_PUBLIC || t == KEY_PRIVATE || t == KEY_PROTECTED);
+}
+
 bool ends_declarator(int t)
 {
     return t == ';' || t == ',' || t == '[' || t == TOK_EQUAL || t == ')' || t == ':' || t == '(';
@@ -456,7 +507,9 @@ int cpp_decl(cpp_decl_t &d, int t)
             t = d.have_name ? qualified(d) : cpp_next();
             continue;
         case TOK_LT:
-            if (!cpp_st.cplusplus)
+            // Template arguments, and the lightweight generics and
+            // protocol lists of Objective-C (NSArray<NSString *> *a).
+            if (!cpp_st.cplusplus && !cpp_st.objc)
                 return abandon(d);
             cpp_skip_angle();
             t = cpp_next();
@@ -468,8 +521,17 @@ int cpp_decl(cpp_decl_t &d, int t)
                 int u = cpp_next();
                 if (u == TOK_STAR || u == TOK_XOR || u == TOK_AMP) {
                     demote(d);
+                    d.inner_params = false;
                     paren_declarator(d);
                     t = cpp_next();
+                    if (d.inner_params && d.have_name) {
+                        int r = function_end(d, t);
+                        if (r != kMoreDeclarators)
+                            return r;
+                        next_declarator(d);
+                        t = cpp_next();
+                        continue;
+                    }
                     if (t == '(' && d.have_name) {
                         lex_skip_group('(');
                         t = cpp_next();
@@ -486,8 +548,17 @@ int cpp_decl(cpp_decl_t &d, int t)
             }
             if (d.ntype == 0 && d.text->dl_len == 0)
                 return abandon(d);
+            d.inner_params = false;
             paren_declarator(d);
             t = cpp_next();
+            if (d.inner_params && d.have_name) {
+                int r = function_end(d, t);
+                if (r != kMoreDeclarators)
+                    return r;
+                next_declarator(d);
+                t = cpp_next();
+                continue;
+            }
             if (t == '(' && d.have_name) {
                 lex_skip_group('(');  // the pointed-to function's parameters
                 t = cpp_next();
@@ -575,6 +646,13 @@ int cpp_decl(cpp_decl_t &d, int t)
                 d.prev = cpp_is_type_kw(t) ? PK_TYPE : PK_QUAL;
                 t = cpp_next();
                 continue;
+            }
+            if (bare_macro_before(d, t)) {
+                // "Q_OBJECT" then "public:", a macro line before
+                // "@interface": the word was a macro on a line of its own.
+                d.have_name = false;
+                cpp_unget(t);
+                return ';';
             }
             if (cpp_st.cplusplus && cxx_word(t) && d.prev == PK_TYPE && !d.have_name) {
                 take_name(d);

@@ -47,6 +47,7 @@ struct cpp_decl_t {
     int base_len = 0;         // type text shared by later declarators
     bool based = false;       // base_len was set
     int pending = 0;          // a token read ahead by a helper
+    bool inner_params = false;  // "(*f(int))": the list sat inside
     dstr_t *text;
     int level;
 

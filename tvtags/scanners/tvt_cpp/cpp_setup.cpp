@@ -89,6 +89,36 @@ int raw_token()
     return t;
 }
 
+// The words of a conversion operator's type, up to the "(" of its list,
+// joined with single blanks: "const char *", "std::string".
+void conversion_name(int u, char *name, size_t size)
+{
+    dstr_t &out = cpp_st.scratch;
+    if (!out.dl_str)
+        dstr_init(&out, 64);
+    dstr_clear(&out);
+    for (int n = 0; n < 16; n++) {
+        if (u == '(' || u == ';' || u == '{' || u == '}' || u == TOK_EOF) {
+            lex_unget_token(u);
+            break;
+        }
+        if (u == TOK_SCOPE) {
+            while (out.dl_len > 0 && out.dl_str[out.dl_len - 1] == ' ')
+                out.dl_len--;
+            dstr_add_string(&out, "::", 2);
+        } else {
+            const char *s = u == TOK_SYMBOL ? lex_ctx.lx_text.dl_str : lex_token_text(u);
+            bool glue = out.dl_len == 0 || out.dl_str[out.dl_len - 1] == ':' || u == '[' || u == ']';
+            if (!glue)
+                dstr_add_char(&out, ' ');
+            dstr_add_string(&out, s, int(strlen(s)));
+        }
+        u = raw_token();
+    }
+    out.dl_str[out.dl_len] = '\0';
+    wl_strlcpy(name, out.dl_str, size);
+}
+
 // "operator" and the operator after it become one name: "+", "()", "[]",
 // "new", or the type of a conversion operator.
 int join_operator()
@@ -109,8 +139,19 @@ int join_operator()
             name[0] = char(u);
             name[1] = '\0';
         }
-    } else if (u == TOK_SYMBOL) {
-        wl_strlcpy(name, lex_ctx.lx_text.dl_str, sizeof name);
+    } else if (u == TOK_PTR) {
+        // "->" or "->*".
+        int v = raw_token();
+        if (v == TOK_STAR) {
+            wl_strlcpy(name, "->*", sizeof name);
+        } else {
+            lex_unget_token(v);
+            wl_strlcpy(name, "->", sizeof name);
+        }
+    } else if (u == TOK_SYMBOL || (u >= KEY_ABSTRACT && u <= KEY_WITH) || u == TOK_SCOPE) {
+        // A conversion ("operator const char *", "operator std::string"),
+        // or new, delete and their array forms: the words up to "(".
+        conversion_name(u, name, sizeof name);
     } else {
         wl_strlcpy(name, lex_token_text(u), sizeof name);
     }
