@@ -91,6 +91,7 @@ int cpp_decl(cpp_decl_t &d, int t);
 int cpp_struct(int kw, cpp_decl_t &d);
 int cpp_enum(cpp_decl_t &d);
 int cpp_typedef(cpp_decl_t &d);
+int cpp_using(cpp_decl_t &d);  // after "using"
 int cpp_objc_at(int parent);
 int cpp_objc_method(int parent);
 

@@ -108,7 +108,9 @@ int name_space(int parent)
 
 // using N = T; (also after a template head): a type alias, tagged as a
 // typedef would be.  using namespace N; and using B::f; declare nothing.
-int using_decl(cpp_decl_t &d)
+} // namespace
+
+int cpp_using(cpp_decl_t &d)
 {
     int t = cpp_next();
     if (t != TOK_SYMBOL)
@@ -134,6 +136,8 @@ int using_decl(cpp_decl_t &d)
     cpp_emit(TT_TYPEDEF, d.parent, d.type_text(), nullptr);
     return t == TOK_EOF ? int(TOK_EOF) : int(';');
 }
+
+namespace {
 
 // friend class X; declares nothing here.  An inline friend definition is
 // a function of the enclosing namespace, tagged with no parent.
@@ -226,7 +230,7 @@ extern "C" int cpp_statement(int parent, int deftype)
         case KEY_ASM:
             return cpp_skip_to_semi();
         case KEY_USING:
-            return using_decl(d);
+            return cpp_using(d);
         case KEY_FRIEND:
             return friend_decl();
         case KEY_CASE:
