@@ -46,7 +46,7 @@ ctags-universal -L "$work/files" --languages=C,C++ \
 rm -f "$work/tvtags.txt"
 "$tvtags" -q -text -tvtags -o "$work/tvtags.txt" -I "$work/files" 2> "$work/tvtags.err" >/dev/null || true
 awk -v prefix="$tree/" '
-    /^tvtags_version=/ || /^\[/ || NF < 3 { next }
+    /^tvtags_version=/ || /^\[[A-Za-z_]+\]$/ || NF < 3 { next }
     {
         name = $1; f = $2; sub(/\([0-9]+\)$/, "", f)
         # "A::B::f" defines f in A::B; ctags names it f with that scope.

@@ -616,6 +616,21 @@ int cpp_decl(cpp_decl_t &d, int t)
             d.deftype = TT_TYPEDEF;
             t = cpp_next();
             continue;
+        case KEY_FRIEND: {
+            // friend class X; declares nothing here.  An inline friend
+            // definition is a function of the enclosing namespace.
+            demote(d);
+            int u = cpp_next();
+            if (u == KEY_CLASS || u == KEY_STRUCT || u == KEY_UNION)
+                return abandon(d);
+            d.parent = -1;
+            if (d.deftype == TT_MEMBER)
+                d.deftype = TT_DATA;
+            d.ntype++;
+            d.prev = PK_QUAL;
+            t = u;
+            continue;
+        }
         case KEY_ASM: {
             int u = cpp_next();
             while (u == KEY_VOLATILE || u == KEY_GOTO)

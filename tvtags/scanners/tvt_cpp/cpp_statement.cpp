@@ -139,20 +139,6 @@ int cpp_using(cpp_decl_t &d)
 
 namespace {
 
-// friend class X; declares nothing here.  An inline friend definition is
-// a function of the enclosing namespace, tagged with no parent.
-int friend_decl()
-{
-    int t = cpp_next();
-    if (t == KEY_CLASS || t == KEY_STRUCT || t == KEY_UNION)
-        return cpp_skip_to_semi();
-    cpp_decl_t f(-1, TT_DATA);
-    f.ntype++;  // "friend" stands for the declaration's type words
-    f.prev = PK_QUAL;
-    int r = cpp_decl(f, t);
-    return r == TOK_EOF ? int(TOK_EOF) : int(';');
-}
-
 // package a.b.c; then the rest of the file belongs to it.
 int package(int parent)
 {
@@ -232,7 +218,7 @@ extern "C" int cpp_statement(int parent, int deftype)
         case KEY_USING:
             return cpp_using(d);
         case KEY_FRIEND:
-            return friend_decl();
+            return cpp_decl(d, t);
         case KEY_CASE:
             return skip_case();
         case '}':
