@@ -71,6 +71,8 @@ int qualified(cpp_decl_t &d)
     for (;;) {
         int u = cpp_next();
         bool tilde = false;
+        if (u == KEY_TEMPLATE)  // "A::template B<T>"
+            u = cpp_next();
         if (u == TOK_TILDE) {
             tilde = true;
             u = cpp_next();
@@ -416,7 +418,8 @@ bool bare_macro_before(const cpp_decl_t &d, int t)
         return false;
     if (t == '@' && cpp_st.objc)
         return true;
-    return cpp_st.cplusplus && (t == KEY_PUBLIC || t == KEY_PRIVATE || t == KEY_PROTECTED);
+    return cpp_st.cplusplus && (t == KEY_PUBLIC || t == KEY_PRIVATE || t == KEY_PROTECTED ||
+                                t == KEY_TEMPLATE || t == KEY_NAMESPACE || t == KEY_USING);
 }
 
 bool ends_declarator(int t)
