@@ -16,6 +16,7 @@ struct cpp_state_t {
     int nest = 0;                   // parser recursion depth
     bool objc = false;              // '@' and method rules on
     bool cplusplus = false;         // the C++ words are keywords
+    bool dlang = false;             // D: no declarators after a body
     dstr_t texts[CPP_MAX_NEST + 4] = {};  // one type text per nesting level
     dstr_t args = {};               // parameter list of the function at hand
     dstr_t scratch = {};

@@ -37,6 +37,16 @@ const keyword_t kw_objcpp[] = {
     KW_END,
 };
 
+// D: the C words, and classes and interfaces whose bodies end without a
+// semicolon.
+const keyword_t kw_d[] = {
+    {"class", KEY_CLASS, 0},
+    {"interface", KEY_INTERFACE, 0},
+    KW_NEST(kw_c),
+    KW_END,
+};
+
+lang_desc_t desc_d = {11, kw_d, kHighBytes, kHighBytes, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
 lang_desc_t desc_c = {11, kw_c, kHighBytes, kHighBytes, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
 lang_desc_t desc_cpp = {11, kw_cpp, kHighBytes, kHighBytes, nullptr, nullptr, kCxxFlags, cpp_directive, cpp_token};
 lang_desc_t desc_tolva = {12, kw_tolva, kHighBytes, kHighBytes, nullptr, nullptr,
@@ -63,6 +73,7 @@ void load_specials()
 int scan_with(lang_desc_t *d, bool objc, bool cplusplus)
 {
     load_specials();
+    cpp_st.dlang = d == &desc_d;
     cpp_st.objc = objc;
     cpp_st.cplusplus = cplusplus;
     cpp_st.nest = 0;
@@ -164,6 +175,7 @@ int join_operator()
 extern "C" {
 
 int tvt_c_scan(void) { return scan_with(&desc_c, false, false); }
+int tvt_d_scan(void) { return scan_with(&desc_d, false, false); }
 int tvt_cpp_scan(void) { return scan_with(&desc_cpp, false, true); }
 int tvt_tolva_scan(void) { return scan_with(&desc_tolva, false, false); }
 int tvt_objc_scan(void) { return scan_with(&desc_objc, true, false); }

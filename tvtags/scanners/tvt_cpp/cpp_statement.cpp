@@ -268,6 +268,7 @@ extern "C" int cpp_statement(int parent, int deftype)
         case KEY_STRUCT:
         case KEY_CLASS:
         case KEY_UNION:
+        case KEY_INTERFACE:
             return cpp_struct(t, d);
         case KEY_ENUM:
             return cpp_enum(d);
