@@ -153,6 +153,8 @@ int cpp_struct(int kw, cpp_decl_t &d)
             static tag_rec_t second;
             tag_capture(&second, TAG_CAP_LINE | TAG_CAP_NAME);
             int u = cpp_next();
+            if (u == TOK_SYMBOL && cpp_st.cplusplus && cpp_text_is("final"))
+                u = cpp_next();
             if (u == '{' || u == ':') {
                 tag_rec = second;
                 t = u;
