@@ -232,13 +232,8 @@ int function_tail(cpp_decl_t &d)
 int function_end(cpp_decl_t &d, int t)
 {
     dstr_t *args = &cpp_st.args;
-    if (t == KEY_CONST) {
-        t = cpp_next();
-        if (t == TOK_EQUAL) {  // pure virtual
-            d.have_name = false;
-            return cpp_skip_to_semi();
-        }
-    }
+    // "virtual int f() const = 0;" is declared like any other method: the
+    // words after the list and the "= 0" are stepped over below.
     if (t == '(') {  // a declarator such as (*f(int))(char)
         lex_skip_group('(');
         t = cpp_next();

@@ -118,7 +118,7 @@ TEST_F(CppScan, OperatorForms)
          "  int after;\n};\n",
          tvt_cpp_scan);
     EXPECT_EQ(dump(), "STRUCT S\nMETHOD const char *<S\nMETHOD std::string<S\nMETHOD ->*<S\nMETHOD -><S\n"
-                      "METHOD new[]<S\nMETHOD w<S\nMEMBER after<S\n");
+                      "METHOD new[]<S\nMETHOD v<S\nMETHOD w<S\nMEMBER after<S\n");
 }
 
 TEST_F(CppScan, ObjectiveCGenericsMacrosAndExtensions)
