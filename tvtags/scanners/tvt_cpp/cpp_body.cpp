@@ -98,6 +98,7 @@ int local_type(int parent, int t)
     uint32_t saved = x.lx_flags & LEX_MATCHING;
     x.lx_flags &= ~uint32_t(LEX_MATCHING);
     cpp_decl_t d(parent, TT_LOCAL);
+    d.quiet = t != KEY_TYPEDEF && t != KEY_USING;  // "} x;": a local variable
     int r;
     if (t == KEY_TYPEDEF)
         r = cpp_typedef(d);
@@ -111,8 +112,9 @@ int local_type(int parent, int t)
     return r;
 }
 
-// After struct, class, union or enum inside a body: whether a definition
-// follows (a name, then "{", ":" or "final"), the tokens read pushed back.
+// After struct, class, union or enum inside a body: whether a named
+// definition follows (a name, then "{", ":" or "final"), the tokens read
+// pushed back.
 bool defines_type(int kw)
 {
     int u = cpp_next();
@@ -122,7 +124,7 @@ bool defines_type(int kw)
     }
     if (u != TOK_SYMBOL) {
         cpp_unget(u);
-        return u == '{' && kw != KEY_ENUM;
+        return false;  // an anonymous type names nothing to look up
     }
     static char name[TAG_NAME_SIZE];
     wl_strlcpy(name, lex_ctx.lx_text.dl_str, sizeof name);

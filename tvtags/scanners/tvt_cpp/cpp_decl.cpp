@@ -55,7 +55,7 @@ void emit_plain(cpp_decl_t &d)
     if (!d.have_name)
         return;
     d.have_name = false;
-    if (d.ntype == 0)
+    if (d.ntype == 0 || d.quiet)
         return;  // "x = 1;", "x;": nothing declared
     int type = d.deftype;
     if (type == TT_DATA && d.is_static)
@@ -284,7 +284,7 @@ int function_end(cpp_decl_t &d, int t)
     else
         type = TT_FUNCTION;
     int h = -1;
-    if (tag && d.have_name)
+    if (tag && d.have_name && !d.quiet)
         h = cpp_emit(type, d.parent, d.name_first ? nullptr : d.type_text(), args->dl_str);
     d.have_name = false;
 

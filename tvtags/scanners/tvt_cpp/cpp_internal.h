@@ -49,6 +49,7 @@ struct cpp_decl_t {
     bool based = false;       // base_len was set
     int pending = 0;          // a token read ahead by a helper
     bool inner_params = false;  // "(*f(int))": the list sat inside
+    bool quiet = false;         // declarators are read, not tagged
     dstr_t *text;
     int level;
 
