@@ -35,12 +35,19 @@ echo "files: $(wc -l < "$work/files")"
 
 # ctags: name, file, kind; anonymous aggregates are named differently by
 # the two tools and are left out.
+# PEER_TSV names the ctags list of an earlier run over the same tree and
+# kinds, to compare another tvtags without running ctags again.
+if [ -n "${PEER_TSV:-}" ]; then
+    cp "$PEER_TSV" "$work/ctags.tsv.new"
+    mv "$work/ctags.tsv.new" "$work/ctags.tsv"
+else
 ctags-universal -L "$work/files" --languages=C,C++ \
     --kinds-C="$kinds" --kinds-C++="$kinds" -x --_xformat='%N	%F	%K' 2>/dev/null |
     awk -F'\t' -v OFS='\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/ {
         # tvtags names an operator by the operator alone: "()", "==", "bool".
-        if ($1 ~ /^operator( |[^A-Za-z0-9_])/) sub(/^operator ?/, "", $1)
+        if ($1 ~ /^operator( |[^A-Za-z0-9_])/) { sub(/^operator ?/, "", $1); sub(/ +$/, "", $1) }
         print }' | LC_ALL=C sort -u > "$work/ctags.tsv"
+fi
 
 # tvtags text form: name file(line) TYPE ...
 rm -f "$work/tvtags.txt"
