@@ -241,6 +241,15 @@ int function_end(cpp_decl_t &d, int t)
     // Words between the list and what ends the declaration: C++
     // qualifiers, attributes, annotation macros and their arguments.
     for (;;) {
+        if (t == TOK_SYMBOL && d.deftype == TT_TYPEDEF && d.have_name && cpp_st.cplusplus && !cpp_text_starts("__")) {
+            // "typedef typename WRAP(T::type) name;": the group belonged
+            // to a macro standing for the type, and this word is the name.
+            tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
+            dstr_clear(args);
+            args->dl_str[0] = '\0';
+            t = cpp_next();
+            continue;
+        }
         if (t == TOK_SYMBOL) {
             t = cpp_next();
             if (t == '(') {

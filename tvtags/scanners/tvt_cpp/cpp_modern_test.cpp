@@ -35,11 +35,12 @@ TEST_F(CppScan, AliasDeclarationsAreTypedefs)
          "template <class T> using Ptr = T *;\n"
          "using Fn = void (*)(int);\n"
          "using namespace std;\nusing std::swap;\n"
+         "typedef typename WRAP(T::size_type) size_type;\n"
          "struct S {\n  using value_type = int;\n  using Base::Base;\n  int m;\n};\n"
          "void f() { using Local = int; typedef long Old; struct In { int x; } in; enum E { A };\n"
          "  union { int i; } u; struct In *p = 0; }\n",
          tvt_cpp_scan);
-    EXPECT_EQ(dump(), "TYPEDEF Count\nTYPEDEF Ptr\nTYPEDEF Fn\nSTRUCT S\nTYPEDEF value_type<S\nMEMBER m<S\n"
+    EXPECT_EQ(dump(), "TYPEDEF Count\nTYPEDEF Ptr\nTYPEDEF Fn\nTYPEDEF size_type\nSTRUCT S\nTYPEDEF value_type<S\nMEMBER m<S\n"
                       "FUNCTION f\nTYPEDEF Local<f\nTYPEDEF Old<f\nSTRUCT In<f\nMEMBER x<In\nENUM E<f\n"
                       "ENUM_MEMBER A<E\n");
     EXPECT_EQ(find("Count")->type_text, "unsigned long");
