@@ -6,7 +6,10 @@
 #
 #   compare_ctags.sh TREE [TVTAGS] [WORKDIR]
 #
-# TVTAGS is the tvtags binary (by default the release build's).  Prints
+# TVTAGS is the tvtags binary (by default the release build's).  EXTS
+# (default "c h") names the file extensions compared and KINDS (default
+# "fsugemtd") the Universal Ctags kinds, the same letters for C and C++:
+# KINDS=fcsugentd EXTS="h hpp ipp cpp cc" compares C++ definitions.  Prints
 # the share found per kind and overall, and the largest groups of misses;
 # WORKDIR keeps the lists (ctags.tsv, tvtags.tsv, misses.tsv).
 set -euo pipefail
@@ -20,22 +23,41 @@ tvtags=$(cd "$(dirname "$tvtags")" && pwd -P)/$(basename "$tvtags")
 tree=$(cd "$tree" && pwd -P)
 cd "$tree"
 
-find . -type f \( -name '*.c' -o -name '*.h' \) | sed 's|^\./||' | LC_ALL=C sort > "$work/files"
+exts=${EXTS:-c h}
+kinds=${KINDS:-fsugemtd}
+find_args=()
+for e in $exts; do
+    [ ${#find_args[@]} -gt 0 ] && find_args+=(-o)
+    find_args+=(-name "*.$e")
+done
+find . -type f \( "${find_args[@]}" \) | sed 's|^\./||' | LC_ALL=C sort > "$work/files"
 echo "files: $(wc -l < "$work/files")"
 
 # ctags: name, file, kind; anonymous aggregates are named differently by
 # the two tools and are left out.
+# PEER_TSV names the ctags list of an earlier run over the same tree and
+# kinds, to compare another tvtags without running ctags again.
+if [ -n "${PEER_TSV:-}" ]; then
+    cp "$PEER_TSV" "$work/ctags.tsv.new"
+    mv "$work/ctags.tsv.new" "$work/ctags.tsv"
+else
 ctags-universal -L "$work/files" --languages=C,C++ \
-    --kinds-C=fsugemtd --kinds-C++=fsugemtd -x --_xformat='%N	%F	%K' 2>/dev/null |
-    awk -F'\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/' | LC_ALL=C sort -u > "$work/ctags.tsv"
+    --kinds-C="$kinds" --kinds-C++="$kinds" -x --_xformat='%N	%F	%K' 2>/dev/null |
+    awk -F'\t' -v OFS='\t' '$1 !~ /^__anon/ && $1 !~ /^anon#/ {
+        # tvtags names an operator by the operator alone: "()", "==", "bool".
+        if ($1 ~ /^operator( |[^A-Za-z0-9_])/) { sub(/^operator ?/, "", $1); sub(/ +$/, "", $1) }
+        print }' | LC_ALL=C sort -u > "$work/ctags.tsv"
+fi
 
 # tvtags text form: name file(line) TYPE ...
 rm -f "$work/tvtags.txt"
 "$tvtags" -q -text -tvtags -o "$work/tvtags.txt" -I "$work/files" 2> "$work/tvtags.err" >/dev/null || true
 awk -v prefix="$tree/" '
-    /^tvtags_version=/ || /^\[/ || NF < 3 { next }
+    /^tvtags_version=/ || /^\[[A-Za-z_]+\]$/ || NF < 3 { next }
     {
         name = $1; f = $2; sub(/\([0-9]+\)$/, "", f)
+        # "A::B::f" defines f in A::B; ctags names it f with that scope.
+        if (name ~ /::/ && name !~ /^::/) sub(/^.*::/, "", name)
         if (index(f, prefix) == 1) f = substr(f, length(prefix) + 1)
         print name "\t" f "\t" $3
     }' "$work/tvtags.txt" | LC_ALL=C sort -u > "$work/tvtags.tsv"

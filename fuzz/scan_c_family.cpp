@@ -19,7 +19,7 @@ struct setup_t {
 
 constexpr setup_t setups[] = {
     {tvt_c_scan, "f.c"},     {tvt_cpp_scan, "f.cpp"},   {tvt_objc_scan, "f.m"},
-    {tvt_objcpp_scan, "f.mm"}, {tvt_tolva_scan, "f.tm"},
+    {tvt_objcpp_scan, "f.mm"}, {tvt_tolva_scan, "f.tm"},   {tvt_d_scan, "f.d"},
 };
 
 size_t tag_count;

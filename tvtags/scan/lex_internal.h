@@ -57,6 +57,8 @@ void lex_skip_c_comment(bool nesting);
 // Token readers of the literal rules; -1 means "no token, read on".
 int lex_scan_number(int c);
 int lex_scan_string(int delim);
+// A raw string; its prefix and opening quote are in the token text.
+int lex_scan_raw_string(void);
 int lex_scan_char_const(void);
 // The directive rule after '#' or '@'; -1 means "line consumed, read on".
 int lex_directive_rule(int deflt);

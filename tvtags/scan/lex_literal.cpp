@@ -36,14 +36,43 @@ int64_t integer_value(const char *s, int len)
 }
 
 // Reads digits of the class while they come; returns the first other one.
+// Under LEX_CXX_LITERALS a tick between two digits separates them
+// ("1'000'000") and is left out of the text, so the value reads as usual.
 int digits(int cls)
 {
+    bool separators = (lex_ctx.lx_flags & LEX_CXX_LITERALS) != 0;
     for (;;) {
         int c = gc();
+        if (c == '\'' && separators && (lex_cls(peek1()) & cls))
+            continue;
         if (!(lex_cls(c) & cls))
             return c;
         text_add(c);
     }
+}
+
+int finish_integer();
+
+// "0b1010" under LEX_CXX_LITERALS, "0b" in the text: its value.
+int binary_number()
+{
+    lex_t &x = lex_ctx;
+    uint64_t v = 0;
+    for (;;) {
+        int c = gc();
+        if (c == '\'' && (peek1() == '0' || peek1() == '1'))
+            continue;
+        if (c != '0' && c != '1') {
+            ugc(c);
+            break;
+        }
+        text_add(c);
+        v = v * 2 + uint64_t(c - '0');
+    }
+    int64_t value = int64_t(v);
+    int r = finish_integer();
+    x.lx_int = value;
+    return r;
 }
 
 // After the integer digits under LEX_BASED_NUMBER: 'b1010, 'hFF, 'd10.
@@ -206,6 +235,11 @@ int lex_scan_number(int c)
         text_add(gc());
         return hex_number();
     }
+    if (c == '0' && (lex_ctx.lx_flags & LEX_CXX_LITERALS) && (peek1() == 'b' || peek1() == 'B') &&
+        (peek2() == '0' || peek2() == '1')) {
+        text_add(gc());
+        return binary_number();
+    }
     int d = digits(CC_DIGIT);
     bool is_float = false;
     if (d == '.') {
@@ -247,6 +281,72 @@ int lex_scan_string(int delim)
         text_add(c);
         if (c == delim)
             break;
+    }
+    return TOK_STRING;
+}
+
+namespace {
+
+// The rest of a string whose opening was read into the text.
+int ordinary_string_rest()
+{
+    for (;;) {
+        int c = gc();
+        if (c == 0)
+            break;
+        if (c == '\n') {
+            ugc(c);
+            break;
+        }
+        text_add(c);
+        if (c == '\\') {
+            int d = gc();
+            if (d == 0)
+                break;
+            text_add(d);
+        } else if (c == '"') {
+            break;
+        }
+    }
+    return TOK_STRING;
+}
+
+} // namespace
+
+int lex_scan_raw_string(void)
+{
+    // The prefix and the quote are in the text.  The delimiter runs up to
+    // "(", at most 16 characters; anything else there is no raw string
+    // after all and the rest reads as an ordinary string.
+    char delim[20];
+    int n = 0;
+    for (;;) {
+        int c = gc();
+        if (c == '(')
+            break;
+        if (c == 0 || c == '\n' || c == ')' || c == '\\' || c == ' ' || c == '"' || n == 16) {
+            ugc(c);
+            return ordinary_string_rest();
+        }
+        delim[n++] = char(c);
+        text_add(c);
+    }
+    text_add('(');
+    // The body ends at ")delim\"", and may span lines.
+    int matched = -1;  // characters of ")delim" matched so far, -1 none
+    for (;;) {
+        int c = gc();
+        if (c == 0)
+            break;
+        text_add(c);
+        if (matched >= 0 && matched == n && c == '"')
+            break;
+        if (c == ')')
+            matched = 0;
+        else if (matched >= 0 && matched < n && c == delim[matched])
+            matched++;
+        else
+            matched = -1;
     }
     return TOK_STRING;
 }

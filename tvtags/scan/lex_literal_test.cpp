@@ -50,6 +50,59 @@ TEST_F(LexTest, FloatingConstants)
     EXPECT_EQ(tokens(), (V{TOK_SYMBOL, TOK_DOT, TOK_SYMBOL}));
 }
 
+constexpr uint32_t kCxx = kC | LEX_CXX_LITERALS;
+
+TEST_F(LexTest, DigitSeparatorsAndBinaryConstants)
+{
+    struct {
+        const char *src;
+        int64_t value;
+    } cases[] = {
+        {"1'000'000", 1000000}, {"0xFF'FF", 0xFFFF}, {"0b1010", 10}, {"0B1'0000'0000", 256},
+        {"07'7", 077},          {"1'0u", 10},
+    };
+    for (auto &c : cases) {
+        open(c.src, kCxx);
+        EXPECT_EQ(lex_token(), TOK_INT) << c.src;
+        EXPECT_EQ(lex_ctx.lx_int, c.value) << c.src;
+        EXPECT_EQ(lex_token(), 0) << c.src;
+    }
+    open("1'5.25e1", kCxx);
+    EXPECT_EQ(lex_token(), TOK_FLOAT);
+    EXPECT_DOUBLE_EQ(lex_ctx.lx_float, 152.5);
+    // A tick after a number that no digit follows is a character constant.
+    open("f(1,'a')", kCxx);
+    EXPECT_EQ(tokens(), (V{TOK_SYMBOL, '(', TOK_INT, ',', TOK_INT, ')'}));
+    // Without the flag a separator opens a character constant, as in C.
+    open("1'0'", kC);
+    EXPECT_EQ(tokens(), (V{TOK_INT, TOK_INT}));
+}
+
+TEST_F(LexTest, RawStrings)
+{
+    // Quotes, braces, backslashes and newlines are the string's own; only
+    // ")delim"" ends it.
+    open("a R\"(x \" { \\)\" b", kCxx);
+    EXPECT_EQ(texts(), (S{"a", "R\"(x \" { \\)\"", "b"}));
+    open("u8R\"tag(one )\"\n} )ta\" two))tag\" c", kCxx);
+    EXPECT_EQ(texts(), (S{"u8R\"tag(one )\"\n} )ta\" two))tag\"", "c"}));
+    for (const char *prefix : {"R", "LR", "uR", "UR", "u8R"}) {
+        open(std::string(prefix) + "\"(})\" z", kCxx);
+        EXPECT_EQ(tokens(), (V{TOK_STRING, TOK_SYMBOL})) << prefix;
+    }
+    // Other words before a quote, and R without the flag, are identifiers.
+    open("xR\"(a)\" LR", kCxx);
+    EXPECT_EQ(tokens(), (V{TOK_SYMBOL, TOK_STRING, TOK_SYMBOL}));
+    open("R\"(\"})\" z", kC);
+    EXPECT_EQ(tokens(), (V{TOK_SYMBOL, TOK_STRING, '}', ')', TOK_STRING}));
+    // No "(" within 16 characters: an ordinary string after all.
+    open("R\"abc\" z", kCxx);
+    EXPECT_EQ(texts(), (S{"R\"abc\"", "z"}));
+    // Unterminated: ends with the input.
+    open("R\"(never", kCxx);
+    EXPECT_EQ(tokens(), (V{TOK_STRING}));
+}
+
 TEST_F(LexTest, MalformedNumbersAreDropped)
 {
     // An exponent letter without digits, a lone sign, two dots: no token,

@@ -142,9 +142,13 @@ int lex_match(dstr_t *text, int open)
     int cond = 0, cond_depth = 0;
     // An #else or #elif whose #if lies before the group: the braces of the
     // alternative branches are not counted, so that two variants of one
-    // function head do not leave the body open.
+    // function head do not leave the body open.  Under LEX_FIRST_BRANCH
+    // the same holds for conditionals inside the group: only the first
+    // branch counts, as branches that each open a brace ("if (a) {" /
+    // "#else" / "if (b) {") share the one closing brace after #endif.
     bool alt = false;
     int alt_nest = 0;
+    bool first_only = (x.lx_flags & LEX_FIRST_BRANCH) != 0;
     int t;
     for (;;) {
         t = lex_token();
@@ -160,7 +164,7 @@ int lex_match(dstr_t *text, int open)
             continue;
         }
         if (t == TOK_HASH_ELSE || t == TOK_HASH_ELIF) {
-            if (!alt && cond == 0) {
+            if (!alt && (cond == 0 || first_only)) {
                 alt = true;
                 alt_nest = 0;
             }
@@ -170,9 +174,12 @@ int lex_match(dstr_t *text, int open)
             if (alt) {
                 if (alt_nest > 0)
                     alt_nest--;
-                else
+                else {
                     alt = false;
-            } else if (cond > 0 && --cond == 0) {
+                    if (first_only && cond > 0)
+                        cond--;  // the #endif of an #if inside the group
+                }
+            } else if (cond > 0 && --cond == 0 && !first_only) {
                 depth = cond_depth;
             }
             continue;

@@ -116,6 +116,33 @@ TEST_F(Directives, MatchIgnoresAlternativesOfAnOuterConditional)
     EXPECT_EQ(texts(), (S{"tail"}));
 }
 
+TEST_F(Directives, FirstBranchOnlyCountsUnderTheFlag)
+{
+    // Each branch opens a brace that the one "}" after #endif closes: the
+    // first branch alone counts, nested conditionals in skipped branches
+    // included, and #elif chains too.
+    const char *src = "{\n#if A\nif (a) {\n#elif B\nif (b) {\n#if C\n{\n#endif\n#else\nif (c) {\n#endif\n"
+                      "x();\n}\n}\ntail";
+    openc(src, LEX_FIRST_BRANCH);
+    lex_token();
+    EXPECT_EQ(lex_match(nullptr, '{'), '}');
+    EXPECT_EQ(texts(), (S{"tail"}));
+    // Without the flag the depth comes back at #endif: the inner "}"
+    // closes the group early.
+    openc(src);
+    lex_token();
+    EXPECT_EQ(lex_match(nullptr, '{'), '}');
+    EXPECT_EQ(texts(), (S{"}", "tail"}));
+}
+
+TEST_F(Directives, FirstBranchFlagKeepsBalancedConditionals)
+{
+    openc("(\n#ifdef X\nint a\n#else\nint b, (c)\n#endif\n) tail", LEX_FIRST_BRANCH);
+    lex_token();
+    EXPECT_EQ(lex_match(nullptr, '('), ')');
+    EXPECT_EQ(texts(), (S{"tail"}));
+}
+
 TEST_F(Directives, DirectiveLinesDoNotCountInAMatch)
 {
     openc("{\n#define BEGIN {\n}\ntail");

@@ -21,6 +21,18 @@ int op2(int c1, int c2, int t2, int t1)
     return t1;
 }
 
+// R, u8R, uR, UR, LR: the words that open a raw string before a quote.
+bool is_raw_prefix(const char *w, int n)
+{
+    if (n < 1 || n > 3 || w[n - 1] != 'R')
+        return false;
+    if (n == 1)
+        return true;
+    if (n == 2)
+        return w[0] == 'u' || w[0] == 'U' || w[0] == 'L';
+    return w[0] == 'u' && w[1] == '8';
+}
+
 int read_word(int c)
 {
     lex_t &x = lex_ctx;
@@ -50,6 +62,10 @@ int read_word(int c)
             break;
         }
         text_add(d);
+    }
+    if ((x.lx_flags & LEX_CXX_LITERALS) && peek1() == '"' && is_raw_prefix(x.lx_text.dl_str, x.lx_text.dl_len)) {
+        text_add(gc());
+        return lex_scan_raw_string();
     }
     const keyword_t *e = lex_find_keyword(x.lx_text.dl_str, x.lx_text.dl_len);
     return e ? int(e->kw_code) : int(TOK_SYMBOL);

@@ -38,9 +38,15 @@ extern "C" {
 #define LEX_BASED_NUMBER     0x1000000
 #define LEX_MULTILINE_STRING 0x2000000
 #define LEX_NESTED_COMMENT   0x4000000
+/* C++ literals: digit separators (1'000), binary constants (0b1010) and
+ * raw strings (R"x(...)x" with the u8, u, U and L prefixes). */
+#define LEX_CXX_LITERALS     0x8000000
 #define LEX_AT_DIRECTIVE     0x10000000
 #define LEX_MATCHING         0x20000000
 #define LEX_REGEX            0x40000000
+/* Bracket matching counts the brackets of the first branch of a
+ * conditional only; #else and #elif branches are stepped over. */
+#define LEX_FIRST_BRANCH     0x80000000u
 
 /* Keyword entry flags. */
 #define KW_DIRECTIVE 1

@@ -10,7 +10,7 @@ const scanner_row_t scanner_table[] = {
     {LANG_BRIEF, tvt_c_scan},
     {LANG_CPP, tvt_cpp_scan},
     {LANG_TOLVA, tvt_tolva_scan},
-    {LANG_D, tvt_c_scan},
+    {LANG_D, tvt_d_scan},
     {LANG_OBJC, tvt_objc_scan},
     {LANG_OBJCPP, tvt_objcpp_scan},
     // The scripting languages.

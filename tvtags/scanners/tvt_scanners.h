@@ -8,7 +8,8 @@ extern "C" {
 #endif
 
 /* The C family: one entry per language set-up. */
-int tvt_c_scan(void);       /* 7 C, 8 BRIEF/CBRIEF, 14 D */
+int tvt_c_scan(void);       /* 7 C, 8 BRIEF/CBRIEF */
+int tvt_d_scan(void);       /* 14 D: C with classes and interfaces */
 int tvt_cpp_scan(void);     /* 11 C++ */
 int tvt_tolva_scan(void);   /* 12 Tolva macro */
 int tvt_objc_scan(void);    /* 28 Objective-C */

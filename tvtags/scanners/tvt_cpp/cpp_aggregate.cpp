@@ -107,6 +107,8 @@ int name_rest(int t)
 // The declarators after a body: "} s, *p;".
 int after_body(cpp_decl_t &d)
 {
+    if (cpp_st.dlang)
+        return ';';  // D's aggregates end with their body
     d.ntype++;
     d.prev = PK_TYPE;
     int t = skip_attrs(cpp_next(), true);
@@ -133,8 +135,8 @@ int cpp_struct(int kw, cpp_decl_t &d)
     if (cpp_st.nest >= CPP_MAX_NEST)
         return cpp_skip_to_semi();
     cpp_nest_guard_t guard;
-    int type = kw == KEY_UNION ? TT_UNION : kw == KEY_CLASS ? TT_CLASS : TT_STRUCT;
-    d.add_text(kw == KEY_UNION ? "union" : kw == KEY_CLASS ? "class" : "struct");
+    int type = kw == KEY_UNION ? TT_UNION : kw == KEY_CLASS ? TT_CLASS : kw == KEY_INTERFACE ? TT_INTERFACE : TT_STRUCT;
+    d.add_text(kw == KEY_UNION ? "union" : kw == KEY_CLASS ? "class" : kw == KEY_INTERFACE ? "interface" : "struct");
     int t = skip_attrs(cpp_next(), false);
     bool named = false;
     if (t == '{') {
@@ -151,6 +153,8 @@ int cpp_struct(int kw, cpp_decl_t &d)
             static tag_rec_t second;
             tag_capture(&second, TAG_CAP_LINE | TAG_CAP_NAME);
             int u = cpp_next();
+            if (u == TOK_SYMBOL && cpp_st.cplusplus && cpp_text_is("final"))
+                u = cpp_next();
             if (u == '{' || u == ':') {
                 tag_rec = second;
                 t = u;

@@ -39,7 +39,7 @@ TEST_F(CppScan, ClassBodies)
          "Shape::~Shape() { }\n"
          "double Shape::area() const { return 0; }\n",
          tvt_cpp_scan);
-    EXPECT_EQ(dump(), "CLASS Shape\nMETHOD Shape<Shape\nMETHOD ~Shape<Shape\nMETHOD get<Shape\n"
+    EXPECT_EQ(dump(), "CLASS Shape\nMETHOD Shape<Shape\nMETHOD ~Shape<Shape\nMETHOD area<Shape\nMETHOD get<Shape\n"
                       "METHOD =<Shape\nMETHOD ==<Shape\nMEMBER instances<Shape\nMEMBER count<Shape\n"
                       "FUNCTION Shape::~Shape\nFUNCTION Shape::area\n");
 }

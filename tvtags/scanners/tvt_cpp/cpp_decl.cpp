@@ -55,7 +55,7 @@ void emit_plain(cpp_decl_t &d)
     if (!d.have_name)
         return;
     d.have_name = false;
-    if (d.ntype == 0)
+    if (d.ntype == 0 || d.quiet)
         return;  // "x = 1;", "x;": nothing declared
     int type = d.deftype;
     if (type == TT_DATA && d.is_static)
@@ -71,6 +71,8 @@ int qualified(cpp_decl_t &d)
     for (;;) {
         int u = cpp_next();
         bool tilde = false;
+        if (u == KEY_TEMPLATE)  // "A::template B<T>"
+            u = cpp_next();
         if (u == TOK_TILDE) {
             tilde = true;
             u = cpp_next();
@@ -107,10 +109,14 @@ void paren_declarator(cpp_decl_t &d)
         case TOK_EOF:
             return;
         case '(':
-            if (d.have_name)
-                lex_skip_group('(');
-            else
+            if (d.have_name) {
+                // "(*get(void))(int)": a function returning a pointer;
+                // its own parameters are these.
+                lex_collect_args(&cpp_st.args, 1);
+                d.inner_params = true;
+            } else {
                 depth++;
+            }
             break;
         case ')':
             if (--depth == 0)
@@ -179,23 +185,55 @@ constexpr int kReadOn = -3;
 // between prototype and definition.
 int function_end(cpp_decl_t &d, int t);
 
+// A word that, on the line after "NAME(...)", starts a declaration of its
+// own: the group was a macro's arguments (DECLARE_THING(x) then
+// "void f();"), not a function's parameters.
+bool starts_next_line_decl(int t)
+{
+    if (cpp_is_type_kw(t))
+        return true;
+    switch (t) {
+    case KEY_STATIC: case KEY_INLINE: case KEY_EXTERN: case KEY_MUTABLE: case KEY_STRUCT:
+    case KEY_CLASS: case KEY_UNION: case KEY_ENUM: case KEY_TYPEDEF: case KEY_TEMPLATE:
+    case KEY_USING: case KEY_NAMESPACE: case KEY_FRIEND: case KEY_PUBLIC: case KEY_PRIVATE:
+    case KEY_PROTECTED: case TOK_TILDE:
+        return true;
+    case TOK_SYMBOL:
+        break;
+    default:
+        return false;
+    }
+    static const char *const after_params[] = {"noexcept", "override", "final", "throw", "try", "requires"};
+    for (const char *w : after_params)
+        if (cpp_text_is(w))
+            return false;
+    // Upper-case words are annotation macros (FOO_NOEXCEPT) more often
+    // than types.
+    for (const char *p = lex_ctx.lx_text.dl_str; *p; p++)
+        if (*p >= 'a' && *p <= 'z')
+            return !cpp_text_starts("__");
+    return false;
+}
+
 int function_tail(cpp_decl_t &d)
 {
     lex_collect_args(&cpp_st.args, 1);
-    return function_end(d, cpp_next());
+    int close_line = lex_ctx.lx_tok_line;
+    int t = cpp_next();
+    if (cpp_st.cplusplus && d.name_first && lex_ctx.lx_tok_line > close_line && starts_next_line_decl(t)) {
+        d.have_name = false;
+        cpp_unget(t);
+        return ';';
+    }
+    return function_end(d, t);
 }
 
 // The rest of a function declarator; t is the token after the list.
 int function_end(cpp_decl_t &d, int t)
 {
     dstr_t *args = &cpp_st.args;
-    if (t == KEY_CONST) {
-        t = cpp_next();
-        if (t == TOK_EQUAL) {  // pure virtual
-            d.have_name = false;
-            return cpp_skip_to_semi();
-        }
-    }
+    // "virtual int f() const = 0;" is declared like any other method: the
+    // words after the list and the "= 0" are stepped over below.
     if (t == '(') {  // a declarator such as (*f(int))(char)
         lex_skip_group('(');
         t = cpp_next();
@@ -203,6 +241,15 @@ int function_end(cpp_decl_t &d, int t)
     // Words between the list and what ends the declaration: C++
     // qualifiers, attributes, annotation macros and their arguments.
     for (;;) {
+        if (t == TOK_SYMBOL && d.deftype == TT_TYPEDEF && d.have_name && cpp_st.cplusplus && !cpp_text_starts("__")) {
+            // "typedef typename WRAP(T::type) name;": the group belonged
+            // to a macro standing for the type, and this word is the name.
+            tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
+            dstr_clear(args);
+            args->dl_str[0] = '\0';
+            t = cpp_next();
+            continue;
+        }
         if (t == TOK_SYMBOL) {
             t = cpp_next();
             if (t == '(') {
@@ -246,7 +293,7 @@ int function_end(cpp_decl_t &d, int t)
     else
         type = TT_FUNCTION;
     int h = -1;
-    if (tag && d.have_name)
+    if (tag && d.have_name && !d.quiet)
         h = cpp_emit(type, d.parent, d.name_first ? nullptr : d.type_text(), args->dl_str);
     d.have_name = false;
 
@@ -368,6 +415,17 @@ bool cxx_word(int t)
     }
 }
 
+// A word standing alone before what starts a statement of its own.
+bool bare_macro_before(const cpp_decl_t &d, int t)
+{
+    if (!d.have_name || !d.name_first)
+        return false;
+    if (t == '@' && cpp_st.objc)
+        return true;
+    return cpp_st.cplusplus && (t == KEY_PUBLIC || t == KEY_PRIVATE || t == KEY_PROTECTED ||
+                                t == KEY_TEMPLATE || t == KEY_NAMESPACE || t == KEY_USING);
+}
+
 bool ends_declarator(int t)
 {
     return t == ';' || t == ',' || t == '[' || t == TOK_EQUAL || t == ')' || t == ':' || t == '(';
@@ -456,7 +514,9 @@ int cpp_decl(cpp_decl_t &d, int t)
             t = d.have_name ? qualified(d) : cpp_next();
             continue;
         case TOK_LT:
-            if (!cpp_st.cplusplus)
+            // Template arguments, and the lightweight generics and
+            // protocol lists of Objective-C (NSArray<NSString *> *a).
+            if (!cpp_st.cplusplus && !cpp_st.objc)
                 return abandon(d);
             cpp_skip_angle();
             t = cpp_next();
@@ -468,8 +528,17 @@ int cpp_decl(cpp_decl_t &d, int t)
                 int u = cpp_next();
                 if (u == TOK_STAR || u == TOK_XOR || u == TOK_AMP) {
                     demote(d);
+                    d.inner_params = false;
                     paren_declarator(d);
                     t = cpp_next();
+                    if (d.inner_params && d.have_name) {
+                        int r = function_end(d, t);
+                        if (r != kMoreDeclarators)
+                            return r;
+                        next_declarator(d);
+                        t = cpp_next();
+                        continue;
+                    }
                     if (t == '(' && d.have_name) {
                         lex_skip_group('(');
                         t = cpp_next();
@@ -486,8 +555,17 @@ int cpp_decl(cpp_decl_t &d, int t)
             }
             if (d.ntype == 0 && d.text->dl_len == 0)
                 return abandon(d);
+            d.inner_params = false;
             paren_declarator(d);
             t = cpp_next();
+            if (d.inner_params && d.have_name) {
+                int r = function_end(d, t);
+                if (r != kMoreDeclarators)
+                    return r;
+                next_declarator(d);
+                t = cpp_next();
+                continue;
+            }
             if (t == '(' && d.have_name) {
                 lex_skip_group('(');  // the pointed-to function's parameters
                 t = cpp_next();
@@ -545,6 +623,21 @@ int cpp_decl(cpp_decl_t &d, int t)
             d.deftype = TT_TYPEDEF;
             t = cpp_next();
             continue;
+        case KEY_FRIEND: {
+            // friend class X; declares nothing here.  An inline friend
+            // definition is a function of the enclosing namespace.
+            demote(d);
+            int u = cpp_next();
+            if (u == KEY_CLASS || u == KEY_STRUCT || u == KEY_UNION)
+                return abandon(d);
+            d.parent = -1;
+            if (d.deftype == TT_MEMBER)
+                d.deftype = TT_DATA;
+            d.ntype++;
+            d.prev = PK_QUAL;
+            t = u;
+            continue;
+        }
         case KEY_ASM: {
             int u = cpp_next();
             while (u == KEY_VOLATILE || u == KEY_GOTO)
@@ -575,6 +668,13 @@ int cpp_decl(cpp_decl_t &d, int t)
                 d.prev = cpp_is_type_kw(t) ? PK_TYPE : PK_QUAL;
                 t = cpp_next();
                 continue;
+            }
+            if (bare_macro_before(d, t)) {
+                // "Q_OBJECT" then "public:", a macro line before
+                // "@interface": the word was a macro on a line of its own.
+                d.have_name = false;
+                cpp_unget(t);
+                return ';';
             }
             if (cpp_st.cplusplus && cxx_word(t) && d.prev == PK_TYPE && !d.have_name) {
                 take_name(d);

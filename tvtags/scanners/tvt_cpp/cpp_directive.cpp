@@ -85,6 +85,65 @@ int include()
     return kSkipLine;
 }
 
+// The rest of the current line, the newline left for the lexer.
+void rest_of_line()
+{
+    for (;;) {
+        int c = lex_getc();
+        if (c == 0)
+            return;
+        if (c == '\n') {
+            lex_ungetc(c);
+            return;
+        }
+    }
+}
+
+// Whether the condition of the "#if" at hand is a plain 0.
+bool if_zero()
+{
+    if (!cpp_text_is("if") || lex_peek_char() != '0')
+        return false;
+    lex_getc();
+    int c = lex_getc();
+    lex_ungetc(c);
+    return c == 0 || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '/';
+}
+
+// "#if 0": the lines up to the matching #else, #elif or #endif are no
+// code, whatever their braces; a branch after it is read as usual.
+void skip_if_zero()
+{
+    rest_of_line();
+    int nest = 0;
+    for (;;) {
+        int c = lex_getc();
+        if (c == 0)
+            return;
+        if (c != '#') {
+            if (c != '\n' && c != ' ' && c != '\t' && c != '\r')
+                rest_of_line();
+            continue;
+        }
+        if (lex_read_word() == 0) {
+            rest_of_line();
+            continue;
+        }
+        if (cpp_text_starts("if")) {
+            nest++;
+        } else if (cpp_text_is("endif")) {
+            if (nest-- == 0) {
+                rest_of_line();
+                return;
+            }
+        } else if (nest == 0 && (cpp_text_is("else") || cpp_text_is("elif"))) {
+            rest_of_line();
+            return;
+        }
+        rest_of_line();
+    }
+}
+
 } // namespace
 
 extern "C" int cpp_directive(int code)
@@ -96,6 +155,10 @@ extern "C" int cpp_directive(int code)
         return include();
     case TOK_HASH_ENDIF:
         return kReturnToken;
+    case TOK_HASH_IF:
+        if ((lex_ctx.lx_flags & LEX_FIRST_BRANCH) && if_zero())
+            skip_if_zero();
+        return kSkipLine;
     default:
         return kSkipLine;
     }

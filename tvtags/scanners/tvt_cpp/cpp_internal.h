@@ -16,6 +16,7 @@ struct cpp_state_t {
     int nest = 0;                   // parser recursion depth
     bool objc = false;              // '@' and method rules on
     bool cplusplus = false;         // the C++ words are keywords
+    bool dlang = false;             // D: no declarators after a body
     dstr_t texts[CPP_MAX_NEST + 4] = {};  // one type text per nesting level
     dstr_t args = {};               // parameter list of the function at hand
     dstr_t scratch = {};
@@ -47,6 +48,8 @@ struct cpp_decl_t {
     int base_len = 0;         // type text shared by later declarators
     bool based = false;       // base_len was set
     int pending = 0;          // a token read ahead by a helper
+    bool inner_params = false;  // "(*f(int))": the list sat inside
+    bool quiet = false;         // declarators are read, not tagged
     dstr_t *text;
     int level;
 
@@ -90,6 +93,7 @@ int cpp_decl(cpp_decl_t &d, int t);
 int cpp_struct(int kw, cpp_decl_t &d);
 int cpp_enum(cpp_decl_t &d);
 int cpp_typedef(cpp_decl_t &d);
+int cpp_using(cpp_decl_t &d);  // after "using"
 int cpp_objc_at(int parent);
 int cpp_objc_method(int parent);
 

@@ -11,14 +11,49 @@ cpp_state_t cpp_st;
 
 namespace {
 
-constexpr uint32_t kCFlags = LEX_CPP | LEX_C_COMMENT | LEX_CPP_COMMENT | LEX_CHAR_CONST;
+// Conditional branches are matched by their first branch only, and
+// "#if 0" regions skipped (cpp_directive), in every language of the family.
+constexpr uint32_t kCFlags = LEX_CPP | LEX_C_COMMENT | LEX_CPP_COMMENT | LEX_CHAR_CONST | LEX_FIRST_BRANCH;
+constexpr uint32_t kCxxFlags = kCFlags | LEX_CXX_LITERALS;
 
-lang_desc_t desc_c = {11, kw_c, nullptr, nullptr, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
-lang_desc_t desc_cpp = {11, kw_cpp, nullptr, nullptr, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
-lang_desc_t desc_tolva = {12, kw_tolva, nullptr, nullptr, nullptr, nullptr,
+// Bytes from 0x80 up are letters: identifiers written in UTF-8 or Latin-1
+// stay whole.
+constexpr char kHighBytes[] =
+    "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c\x8d\x8e\x8f"
+    "\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9a\x9b\x9c\x9d\x9e\x9f"
+    "\xa0\xa1\xa2\xa3\xa4\xa5\xa6\xa7\xa8\xa9\xaa\xab\xac\xad\xae\xaf"
+    "\xb0\xb1\xb2\xb3\xb4\xb5\xb6\xb7\xb8\xb9\xba\xbb\xbc\xbd\xbe\xbf"
+    "\xc0\xc1\xc2\xc3\xc4\xc5\xc6\xc7\xc8\xc9\xca\xcb\xcc\xcd\xce\xcf"
+    "\xd0\xd1\xd2\xd3\xd4\xd5\xd6\xd7\xd8\xd9\xda\xdb\xdc\xdd\xde\xdf"
+    "\xe0\xe1\xe2\xe3\xe4\xe5\xe6\xe7\xe8\xe9\xea\xeb\xec\xed\xee\xef"
+    "\xf0\xf1\xf2\xf3\xf4\xf5\xf6\xf7\xf8\xf9\xfa\xfb\xfc\xfd\xfe\xff";
+
+// Objective-C++: the Objective-C words over the C++ table, so that the
+// classes, namespaces and templates of a .mm file are understood.
+const keyword_t kw_objcpp[] = {
+    {"self", KEY_IGNORE, 0},
+    {"id", KEY_IGNORE, 0},
+    KW_NEST(kw_cpp),
+    KW_END,
+};
+
+// D: the C words, and classes and interfaces whose bodies end without a
+// semicolon.
+const keyword_t kw_d[] = {
+    {"class", KEY_CLASS, 0},
+    {"interface", KEY_INTERFACE, 0},
+    KW_NEST(kw_c),
+    KW_END,
+};
+
+lang_desc_t desc_d = {11, kw_d, kHighBytes, kHighBytes, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
+lang_desc_t desc_c = {11, kw_c, kHighBytes, kHighBytes, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
+lang_desc_t desc_cpp = {11, kw_cpp, kHighBytes, kHighBytes, nullptr, nullptr, kCxxFlags, cpp_directive, cpp_token};
+lang_desc_t desc_tolva = {12, kw_tolva, kHighBytes, kHighBytes, nullptr, nullptr,
                           kCFlags | LEX_DOLLAR_IDENT, cpp_directive, cpp_token};
-lang_desc_t desc_objc = {28, kw_objc, nullptr, nullptr, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
-lang_desc_t desc_objcpp = {29, kw_c, nullptr, nullptr, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
+lang_desc_t desc_objc = {28, kw_objc, kHighBytes, kHighBytes, nullptr, nullptr, kCFlags, cpp_directive, cpp_token};
+lang_desc_t desc_objcpp = {29, kw_objcpp, kHighBytes, kHighBytes, nullptr, nullptr, kCxxFlags, cpp_directive,
+                           cpp_token};
 
 const char kDefaultSpecials[] = "STDARG_PROTO PROTO DL_IMPORT DL_EXPORT";
 
@@ -38,6 +73,7 @@ void load_specials()
 int scan_with(lang_desc_t *d, bool objc, bool cplusplus)
 {
     load_specials();
+    cpp_st.dlang = d == &desc_d;
     cpp_st.objc = objc;
     cpp_st.cplusplus = cplusplus;
     cpp_st.nest = 0;
@@ -64,6 +100,36 @@ int raw_token()
     return t;
 }
 
+// The words of a conversion operator's type, up to the "(" of its list,
+// joined with single blanks: "const char *", "std::string".
+void conversion_name(int u, char *name, size_t size)
+{
+    dstr_t &out = cpp_st.scratch;
+    if (!out.dl_str)
+        dstr_init(&out, 64);
+    dstr_clear(&out);
+    for (int n = 0; n < 16; n++) {
+        if (u == '(' || u == ';' || u == '{' || u == '}' || u == TOK_EOF) {
+            lex_unget_token(u);
+            break;
+        }
+        if (u == TOK_SCOPE) {
+            while (out.dl_len > 0 && out.dl_str[out.dl_len - 1] == ' ')
+                out.dl_len--;
+            dstr_add_string(&out, "::", 2);
+        } else {
+            const char *s = u == TOK_SYMBOL ? lex_ctx.lx_text.dl_str : lex_token_text(u);
+            bool glue = out.dl_len == 0 || out.dl_str[out.dl_len - 1] == ':' || u == '[' || u == ']';
+            if (!glue)
+                dstr_add_char(&out, ' ');
+            dstr_add_string(&out, s, int(strlen(s)));
+        }
+        u = raw_token();
+    }
+    out.dl_str[out.dl_len] = '\0';
+    wl_strlcpy(name, out.dl_str, size);
+}
+
 // "operator" and the operator after it become one name: "+", "()", "[]",
 // "new", or the type of a conversion operator.
 int join_operator()
@@ -84,8 +150,19 @@ int join_operator()
             name[0] = char(u);
             name[1] = '\0';
         }
-    } else if (u == TOK_SYMBOL) {
-        wl_strlcpy(name, lex_ctx.lx_text.dl_str, sizeof name);
+    } else if (u == TOK_PTR) {
+        // "->" or "->*".
+        int v = raw_token();
+        if (v == TOK_STAR) {
+            wl_strlcpy(name, "->*", sizeof name);
+        } else {
+            lex_unget_token(v);
+            wl_strlcpy(name, "->", sizeof name);
+        }
+    } else if (u == TOK_SYMBOL || (u >= KEY_ABSTRACT && u <= KEY_WITH) || u == TOK_SCOPE) {
+        // A conversion ("operator const char *", "operator std::string"),
+        // or new, delete and their array forms: the words up to "(".
+        conversion_name(u, name, sizeof name);
     } else {
         wl_strlcpy(name, lex_token_text(u), sizeof name);
     }
@@ -98,10 +175,11 @@ int join_operator()
 extern "C" {
 
 int tvt_c_scan(void) { return scan_with(&desc_c, false, false); }
+int tvt_d_scan(void) { return scan_with(&desc_d, false, false); }
 int tvt_cpp_scan(void) { return scan_with(&desc_cpp, false, true); }
 int tvt_tolva_scan(void) { return scan_with(&desc_tolva, false, false); }
 int tvt_objc_scan(void) { return scan_with(&desc_objc, true, false); }
-int tvt_objcpp_scan(void) { return scan_with(&desc_objcpp, true, false); }
+int tvt_objcpp_scan(void) { return scan_with(&desc_objcpp, true, true); }
 
 int cpp_token(void)
 {

@@ -55,25 +55,89 @@ int after_extern(cpp_decl_t &d)
     return -t - 1;  // read on with t
 }
 
-// namespace N { ... }: the members stay at this level.
+// Attributes around a namespace's name: [[deprecated]],
+// __attribute__((visibility("default"))).
+int skip_ns_attrs(int t)
+{
+    for (;;) {
+        if (t == '[') {
+            lex_skip_group('[');
+            t = cpp_next();
+        } else if (t == TOK_SYMBOL && cpp_attr_kind() == 1) {
+            t = cpp_next();
+            if (t == '(') {
+                lex_skip_group('(');
+                t = cpp_next();
+            }
+        } else {
+            return t;
+        }
+    }
+}
+
+// namespace N { ... }, namespace a::b { ... }, namespace a::inline v2
+// { ... }: each name is tagged, the members stay at this level.  An alias
+// (namespace N = M;) declares nothing new.
 int name_space(int parent)
 {
-    int t = cpp_next();
-    if (t == TOK_SYMBOL) {
+    int t = skip_ns_attrs(cpp_next());
+    bool named = false;
+    for (;;) {
+        if (t == KEY_INLINE)
+            t = cpp_next();
+        if (t != TOK_SYMBOL)
+            break;
         tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
-        int u = cpp_next();
-        if (u == '{') {
-            cpp_emit(TT_NAMESPACE, parent, nullptr, nullptr);
-            return '{';
-        }
-        t = u;
+        named = true;
+        t = skip_ns_attrs(cpp_next());
+        if (t != TOK_SCOPE)
+            break;
+        cpp_emit(TT_NAMESPACE, parent, nullptr, nullptr);
+        named = false;
+        t = cpp_next();
     }
-    if (t == '{')
+    if (t == '{') {
+        if (named)
+            cpp_emit(TT_NAMESPACE, parent, nullptr, nullptr);
         return '{';
+    }
     if (t == ';' || t == TOK_EOF)
         return t;
     return cpp_skip_to_semi();
 }
+
+// using N = T; (also after a template head): a type alias, tagged as a
+// typedef would be.  using namespace N; and using B::f; declare nothing.
+} // namespace
+
+int cpp_using(cpp_decl_t &d)
+{
+    int t = cpp_next();
+    if (t != TOK_SYMBOL)
+        return t == ';' || t == TOK_EOF ? t : cpp_skip_to_semi();
+    tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
+    t = skip_ns_attrs(cpp_next());
+    if (t != TOK_EQUAL)
+        return t == ';' || t == TOK_EOF ? t : cpp_skip_to_semi();
+    for (;;) {
+        t = cpp_next();
+        if (t == ';' || t == TOK_EOF)
+            break;
+        if (t == '}') {
+            cpp_unget(t);
+            break;
+        }
+        if (t == '(' || t == '[' || t == '{') {
+            lex_match(d.text, t);
+            continue;
+        }
+        d.add(t);
+    }
+    cpp_emit(TT_TYPEDEF, d.parent, d.type_text(), nullptr);
+    return t == TOK_EOF ? int(TOK_EOF) : int(';');
+}
+
+namespace {
 
 // package a.b.c; then the rest of the file belongs to it.
 int package(int parent)
@@ -150,9 +214,11 @@ extern "C" int cpp_statement(int parent, int deftype)
         case KEY_RETURN:
         case KEY_GOTO:
         case KEY_ASM:
-        case KEY_USING:
-        case KEY_FRIEND:
             return cpp_skip_to_semi();
+        case KEY_USING:
+            return cpp_using(d);
+        case KEY_FRIEND:
+            return cpp_decl(d, t);
         case KEY_CASE:
             return skip_case();
         case '}':
@@ -202,6 +268,7 @@ extern "C" int cpp_statement(int parent, int deftype)
         case KEY_STRUCT:
         case KEY_CLASS:
         case KEY_UNION:
+        case KEY_INTERFACE:
             return cpp_struct(t, d);
         case KEY_ENUM:
             return cpp_enum(d);
