@@ -100,6 +100,33 @@ TEST_F(Editor, JumpsToEveryDefinitionInEachOrder)
     }
 }
 
+/* A file whose name holds blanks: the name goes into the tags file as it
+ * is, and Vim opens it. */
+TEST_F(Editor, OpensAFileWhoseNameHoldsBlanks)
+{
+    make_dirs(at("my dir"));
+    file("my dir/my file.c", "\nint spaced_out(void) { return 1; }\n");
+    result_t r = run({"-ctags", "-text", "-q", "my dir"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(jump(at("tags"), {"spaced_out"})["spaced_out"], at("my dir/my file.c") + ":2") << read_file(at("tags"));
+}
+
+/* Appending out of order to a sorted file: the header then says unsorted,
+ * so Vim searches the whole file and still finds every tag. */
+TEST_F(Editor, FindsTagsAfterAnAppendOfUnsortedLines)
+{
+    file("z.c", "int zeta(void) { return 0; }\nint omega;\n");
+    file("a.c", "int alpha(void) { return 0; }\nint beta;\nint gamma_v;\n");
+    ASSERT_EQ(run({"-ctags", "-text", "-q", "-nobrowser", "z.c"}).status, 0);
+    ASSERT_EQ(run({"-ctags", "-text", "-q", "-nobrowser", "-a", "a.c"}).status, 0);
+    std::map<std::string, std::string> got = jump(at("tags"), {"alpha", "beta", "gamma_v", "omega", "zeta"});
+    EXPECT_EQ(got["alpha"], at("a.c") + ":1") << read_file(at("tags"));
+    EXPECT_EQ(got["beta"], at("a.c") + ":2");
+    EXPECT_EQ(got["gamma_v"], at("a.c") + ":3");
+    EXPECT_EQ(got["omega"], at("z.c") + ":2");
+    EXPECT_EQ(got["zeta"], at("z.c") + ":1");
+}
+
 struct tag_place_t {
     std::string file;
     int line;

@@ -51,7 +51,8 @@ bool marker_names(const std::string &marker, const char *name)
     char *nl = strchr(buf, '\n');
     if (nl != nullptr)
         *nl = 0;
-    return strcmp(buf, name) == 0;
+    // Either side may be written with the other separator or drive form.
+    return is_absolute(buf) && absolute_path(buf) == absolute_path(name);
 }
 
 void write_marker(tvt_db_t *db)
