@@ -178,6 +178,20 @@ TEST_F(Select, LinksToDirectoriesAreNotFollowedInsideATree)
     EXPECT_EQ((std::vector<std::string>{at("tree/out/y.c")}), scanned({"tree/out"}));
 }
 
+TEST_F(Select, EachDirectoryIsWalkedOnce)
+{
+    make_dirs(at("tree/sub"));
+    write_file(at("tree/sub/x.c"), "fn x\n");
+    write_file(at("tree/y.c"), "fn y\n");
+    ASSERT_EQ(0, symlink(at("tree/sub").c_str(), at("alias").c_str()));
+    /* The same tree by two names, and a link named beside the tree it
+     * points into: each directory's files come once, under the name that
+     * reached it first. */
+    EXPECT_EQ((std::vector<std::string>{at("tree/sub/x.c"), at("tree/y.c")}),
+              scanned({"tree", "tree/../tree", "alias"}));
+    EXPECT_EQ((std::vector<std::string>{at("alias/x.c"), at("tree/y.c")}), scanned({"alias", "tree"}));
+}
+
 TEST_F(Select, ListFiles)
 {
     make_dirs(at("src"));

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "driver/scan_queue.h"
@@ -21,6 +23,23 @@ namespace {
 /* Stored files the pass found on disk, by id: the prune of deleted files
  * need not look for them again. */
 std::vector<bool> *seen_ids;
+
+/* Directories walked in this run, by device and file number: a tree
+ * reached twice (named twice, or through a bind mount or a link named on
+ * the command line) is walked once, and a cycle ends. */
+std::set<std::pair<uint64_t, uint64_t>> *walked_dirs;
+
+/* True the first time a directory is met; a directory whose identity the
+ * platform cannot tell is always walked. */
+bool first_visit(const char *dir)
+{
+    wl_file_id_t id;
+    if (wl_file_id(dir, &id) != 0)
+        return true;
+    if (!walked_dirs)
+        walked_dirs = new std::set<std::pair<uint64_t, uint64_t>>;
+    return walked_dirs->emplace(id.fi_dev, id.fi_ino).second;
+}
 
 /* s.main.c and p.main.c are SCCS history and lock files, not sources. */
 bool is_sccs_name(const char *base)
@@ -65,6 +84,8 @@ bool has_notags(const char *dir)
 
 void walk_directory(const char *dir)
 {
+    if (!first_visit(dir))
+        return;
     char *pattern = filename_append_filename(dir, "*");
     // Links to directories are not followed: a link named on the command
     // line is walked, one met inside a tree is not.
@@ -194,6 +215,8 @@ extern "C" void tvt_scanned_free(void)
 {
     delete seen_ids;
     seen_ids = nullptr;
+    delete walked_dirs;
+    walked_dirs = nullptr;
     auto **names = reinterpret_cast<char **>(tvt_run.scanned.dl_str);
     int n = tvt_run.scanned.dl_len / static_cast<int>(sizeof(char *));
     for (int i = 0; i < n; i++)

@@ -86,6 +86,15 @@ char *tilde_expand(const char *name);
 /* Returns 0, or -1 with errno ENOENT when the name does not exist. */
 int wl_stat(const char *name, wl_stat_t *st);
 
+/* What makes a file or directory itself, whatever name reaches it: the
+ * device (volume) and the file number on it.  Returns 0, or -1 when the
+ * name cannot be looked up or the platform cannot tell. */
+typedef struct wl_file_id_t {
+    uint64_t fi_dev;
+    uint64_t fi_ino;
+} wl_file_id_t;
+int wl_file_id(const char *name, wl_file_id_t *id);
+
 typedef struct wl_dir_t wl_dir_t;
 wl_dir_t *wl_opendir(const char *name);      /* null or empty name means "." */
 const char *wl_readdir(wl_dir_t *d);         /* null at the end */

@@ -62,6 +62,15 @@ int wl_stat(const char *name, wl_stat_t *st) {
     return 0;
 }
 
+int wl_file_id(const char *name, wl_file_id_t *id) {
+    struct stat s;
+    if (stat(*name ? name : ".", &s) != 0)
+        return -1;
+    id->fi_dev = static_cast<uint64_t>(s.st_dev);
+    id->fi_ino = static_cast<uint64_t>(s.st_ino);
+    return 0;
+}
+
 wl_dir_t *wl_opendir(const char *name) {
     DIR *d = opendir(name && *name ? name : ".");
     if (!d)

@@ -130,6 +130,24 @@ int wl_stat(const char *name, wl_stat_t *st) {
     return -1;
 }
 
+int wl_file_id(const char *name, wl_file_id_t *id) {
+    // A directory can only be opened with backup semantics; no access
+    // rights are asked, so a file in use by another program still answers.
+    HANDLE h = CreateFileA(*name ? name : ".", 0,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!ok)
+        return -1;
+    id->fi_dev = info.dwVolumeSerialNumber;
+    id->fi_ino = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return 0;
+}
+
 wl_dir_t *wl_opendir(const char *name) {
     std::string dir = name ? name : "";
     std::string pattern = dir;
