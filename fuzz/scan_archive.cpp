@@ -9,25 +9,11 @@
 #include <cstring>
 #include <string>
 
-#include "driver/tvt_driver.h"
-#include "fuzz_util.h"
-#include "scan/tvt_scan.h"
+#include "fuzz_scan.h"
 #include "scanners/tvt_class/zip_reader.h"
 #include "scanners/tvt_scanners.h"
 
 namespace {
-
-size_t text_bytes;
-
-int count_tag(int, tag_rec_t *rec)
-{
-    text_bytes += strlen(rec->tr_name) + strlen(rec->tr_line_text);
-    if (rec->tr_type)
-        text_bytes += strlen(rec->tr_type);
-    if (rec->tr_args)
-        text_bytes += strlen(rec->tr_args);
-    return int(text_bytes & 0xFFFF);
-}
 
 void put16(std::string &s, uint32_t v)
 {
@@ -88,11 +74,7 @@ std::string wrap(const uint8_t *data, size_t size, bool deflate)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    tvt_settings_reset();
-    tvt_opt.binary = 0;
-    tvt_opt.debug = 0;
-    lex_set_error_stream(nullptr);
-    tag_set_text_sink(count_tag);
+    fuzz::scan_init();
     return 0;
 }
 
@@ -103,10 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const unsigned form = data[0] % 3;
     std::string input = form == 0 ? std::string(reinterpret_cast<const char *>(data + 1), size - 1)
                                   : wrap(data + 1, size - 1, form == 2);
-    lex_open_string(input.data(), int(input.size()), "f.jar");
-    int rc = tvt_archive_scan();
-    lex_close_file();
-    if (rc != 0)
+    if (fuzz::scan_text({tvt_archive_scan, "f.jar"}, input.data(), input.size()) != 0)
         __builtin_trap();   // a damaged archive is never a failed run
     return 0;
 }

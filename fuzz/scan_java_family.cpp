@@ -1,72 +1,30 @@
-// Source text of the Java family (Java, C#, pages, JavaScript) through the shared lexer.
-// The first byte chooses the set-up and a few settings; the rest is the
-// source file.  Every emitted tag's strings are read, so a record pointing
-// at freed or unterminated text shows up.
+// Source text of the Java, C#, JSP and JavaScript scanners through the
+// shared lexer.  The first byte chooses the scanner (bits 0-1) and the
+// locals, xref and warning settings (bits 3-5); the rest is the source.
 #include <cstdint>
-#include <cstring>
 
-#include "driver/tvt_driver.h"
-#include "fuzz_util.h"
-#include "scan/tvt_scan.h"
+#include "fuzz_scan.h"
 #include "scanners/tvt_scanners.h"
 
 namespace {
 
-struct setup_t {
-    int (*entry)(void);
-    const char *path;
-};
-
-constexpr setup_t setups[] = {
+constexpr fuzz::scanner_t scanners[] = {
     {tvt_java_scan, "f.java"}, {tvt_csharp_scan, "f.cs"}, {tvt_jsp_scan, "f.jsp"},
     {tvt_js_scan, "f.js"},
 };
 
-size_t tag_count;
-size_t text_bytes;
-
-int count_tag(int type, tag_rec_t *rec)
-{
-    (void) type;
-    text_bytes += strlen(rec->tr_name);
-    text_bytes += strlen(rec->tr_line_text);
-    if (rec->tr_type)
-        text_bytes += strlen(rec->tr_type);
-    if (rec->tr_args)
-        text_bytes += strlen(rec->tr_args);
-    if (rec->tr_inherit)
-        for (List_p lp = ll_first(rec->tr_inherit); lp; lp = ll_next(lp))
-            text_bytes += strlen(static_cast<const char *>(ll_elem(lp)));
-    return int(tag_count++);
-}
+constexpr fuzz::pick_t pick = {3, 3, 4, 5};
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    tvt_settings_reset();
-    tvt_opt.binary = 0;
-    tvt_opt.debug = 0;
-    lex_set_error_stream(nullptr);
-    tag_set_text_sink(count_tag);
+    fuzz::scan_init();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 1)
-        return 0;
-    const unsigned pick = data[0];
-    const setup_t &s = setups[(pick & 3) % (sizeof setups / sizeof setups[0])];
-    tvt_opt.locals = (pick >> 3) & 1;
-    tvt_opt.xref = (pick >> 4) & 1 ? 1 : -1;
-    tvt_opt.warnings = (pick >> 5) & 1;
-
-    tag_count = 0;
-    lex_open_string(reinterpret_cast<const char *>(data + 1), int(size - 1), s.path);
-    int rc = s.entry();
-    lex_close_file();
-    if (rc != 0)
-        __builtin_trap();   // the family has no failure status on text
+    fuzz::scan_picked(scanners, pick, data, size);
     return 0;
 }

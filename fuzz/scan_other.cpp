@@ -1,70 +1,33 @@
-// Source text of the smaller languages' scanners through the shared lexer.
-// The first byte chooses the scanner and whether cross-references are on;
-// the rest is the source file.  Every emitted tag's strings are read, so a
-// record pointing at freed or unterminated text shows up.
+// Source text of the other languages' scanners (assembler, Ada, BASIC,
+// CHILL, Fortran, Pascal, SQL, xBase, yacc) through the shared lexer.  The
+// first byte chooses the scanner (bits 0-3) and the xref and warning
+// settings (bits 4-5); the rest is the source file.
 #include <cstdint>
-#include <cstring>
 
-#include "driver/tvt_driver.h"
-#include "fuzz_util.h"
-#include "scan/tvt_scan.h"
+#include "fuzz_scan.h"
 #include "scanners/tvt_scanners.h"
 
 namespace {
 
-struct setup_t {
-    int (*entry)(void);
-    const char *path;
-};
-
-constexpr setup_t setups[] = {
+constexpr fuzz::scanner_t scanners[] = {
     {tvt_asm_scan, "f.s"},      {tvt_ada_scan, "f.adb"},    {tvt_basic_scan, "f.bas"},
     {tvt_chill_scan, "f.chill"}, {tvt_fortran_scan, "f.f"},  {tvt_fortran_scan, "f.f90"},
     {tvt_pascal_scan, "f.pas"}, {tvt_sql_scan, "f.sql"},    {tvt_xbase_scan, "f.prg"},
     {tvt_yacc_scan, "f.y"},
 };
 
-size_t tag_count;
-size_t text_bytes;
-
-int count_tag(int type, tag_rec_t *rec)
-{
-    (void) type;
-    text_bytes += strlen(rec->tr_name);
-    text_bytes += strlen(rec->tr_line_text);
-    if (rec->tr_type)
-        text_bytes += strlen(rec->tr_type);
-    if (rec->tr_args)
-        text_bytes += strlen(rec->tr_args);
-    return int(tag_count++);
-}
+constexpr fuzz::pick_t pick = {15, -1, 4, 5};
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    tvt_settings_reset();
-    tvt_opt.binary = 0;
-    tvt_opt.debug = 0;
-    lex_set_error_stream(nullptr);
-    tag_set_text_sink(count_tag);
+    fuzz::scan_init();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 1)
-        return 0;
-    const unsigned pick = data[0];
-    const setup_t &s = setups[(pick & 15) % (sizeof setups / sizeof setups[0])];
-    tvt_opt.xref = (pick >> 4) & 1 ? 1 : -1;
-    tvt_opt.warnings = (pick >> 5) & 1;
-
-    tag_count = 0;
-    lex_open_string(reinterpret_cast<const char *>(data + 1), int(size - 1), s.path);
-    int rc = s.entry();
-    lex_close_file();
-    if (rc != 0)
-        __builtin_trap();   // these scanners have no failure status on text
+    fuzz::scan_picked(scanners, pick, data, size);
     return 0;
 }

@@ -1,71 +1,32 @@
 // Source text of every scripting-language scanner through the shared
-// lexer.  The first byte chooses the scanner and a few settings; the rest
-// is the source file.  Every emitted tag's strings are read, so a record
-// pointing at freed or unterminated text shows up.
+// lexer.  The first byte chooses the scanner (bits 0-3) and the xref and
+// locals settings (bits 4-5); the rest is the source file.
 #include <cstdint>
-#include <cstring>
 
-#include "driver/tvt_driver.h"
-#include "fuzz_util.h"
-#include "scan/tvt_scan.h"
+#include "fuzz_scan.h"
 #include "scanners/tvt_scanners.h"
 
 namespace {
 
-struct setup_t {
-    int (*entry)(void);
-    const char *path;
-};
-
-constexpr setup_t setups[] = {
+constexpr fuzz::scanner_t scanners[] = {
     {tvt_python_scan, "f.py"}, {tvt_ruby_scan, "f.rb"},    {tvt_perl_scan, "f.pl"},
     {tvt_php_scan, "f.php"},   {tvt_tcl_scan, "f.tcl"},    {tvt_lisp_scan, "f.el"},
     {tvt_matlab_scan, "f.m"},  {tvt_idl_scan, "f.pro"},    {tvt_pvwave_scan, "f.pv"},
     {tvt_slick_scan, "f.e"},
 };
-constexpr unsigned kSetups = sizeof setups / sizeof setups[0];
 
-size_t tag_count;
-size_t text_bytes;
-
-int count_tag(int type, tag_rec_t *rec)
-{
-    (void) type;
-    text_bytes += strlen(rec->tr_name);
-    text_bytes += strlen(rec->tr_line_text);
-    if (rec->tr_type)
-        text_bytes += strlen(rec->tr_type);
-    if (rec->tr_args)
-        text_bytes += strlen(rec->tr_args);
-    return int(tag_count++);
-}
+constexpr fuzz::pick_t pick = {15, 5, 4, -1};
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    tvt_settings_reset();
-    tvt_opt.binary = 0;
-    tvt_opt.debug = 0;
-    lex_set_error_stream(nullptr);
-    tag_set_text_sink(count_tag);
+    fuzz::scan_init();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 1)
-        return 0;
-    const unsigned pick = data[0];
-    const setup_t &s = setups[(pick & 15) % kSetups];
-    tvt_opt.xref = (pick >> 4) & 1 ? 1 : -1;
-    tvt_opt.locals = (pick >> 5) & 1;
-
-    tag_count = 0;
-    lex_open_string(reinterpret_cast<const char *>(data + 1), int(size - 1), s.path);
-    int rc = s.entry();
-    lex_close_file();
-    if (rc != 0)
-        __builtin_trap();   // these scanners have no failure status
+    fuzz::scan_picked(scanners, pick, data, size);
     return 0;
 }
