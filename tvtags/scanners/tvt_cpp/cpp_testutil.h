@@ -21,6 +21,7 @@ struct seen_tag_t {
     std::vector<std::string> inherit;
     std::string line_text;
     int start_column;      // where the name starts, 0-based
+    uint32_t flags;
 };
 
 inline std::vector<seen_tag_t> &seen_tags()
@@ -33,7 +34,7 @@ inline int record_tag(int type, tag_rec_t *rec)
 {
     seen_tag_t t{type, rec->tr_name, rec->tr_line, rec->tr_parent,
                  rec->tr_type ? rec->tr_type : "", rec->tr_args ? rec->tr_args : "", {},
-                 rec->tr_line_text, rec->tr_column - int(strlen(rec->tr_name))};
+                 rec->tr_line_text, rec->tr_column - int(strlen(rec->tr_name)), rec->tr_flags};
     if (rec->tr_inherit)
         for (List_p lp = ll_first(rec->tr_inherit); lp; lp = ll_next(lp))
             t.inherit.push_back(static_cast<const char *>(ll_elem(lp)));
@@ -77,11 +78,12 @@ protected:
         tvt_opt = saved_opt;
     }
 
-    const std::vector<seen_tag_t> &scan(const std::string &s, int (*entry)(void) = tvt_c_scan)
+    const std::vector<seen_tag_t> &scan(const std::string &s, int (*entry)(void) = tvt_c_scan,
+                                        const char *path = "t.c")
     {
         seen_tags().clear();
         src = s;
-        lex_open_string(src.data(), int(src.size()), "t.c");
+        lex_open_string(src.data(), int(src.size()), path);
         EXPECT_EQ(entry(), 0);
         return seen_tags();
     }
