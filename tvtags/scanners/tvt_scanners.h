@@ -56,6 +56,9 @@ int cpp_token(void);
 /* One statement or declaration at the current level; its last token, or 0
  * at the end of input. */
 int cpp_statement(int parent, int deftype);
+/* Sets the statement parser to plain C, for a scanner that borrows it:
+ * what the file yields must not depend on the C-family file before it. */
+void cpp_begin_c(void);
 /* The run-wide counter of anonymous names ("anon#N"), shared with the
  * other scanners that name anonymous aggregates. */
 int cpp_anon_next(void);

@@ -70,13 +70,18 @@ void load_specials()
         hash_insert(cpp_st.specials, w, cpp_st.specials_text);
 }
 
-int scan_with(lang_desc_t *d, bool objc, bool cplusplus)
+void begin_file(bool dlang, bool objc, bool cplusplus)
 {
     load_specials();
-    cpp_st.dlang = d == &desc_d;
+    cpp_st.dlang = dlang;
     cpp_st.objc = objc;
     cpp_st.cplusplus = cplusplus;
     cpp_st.nest = 0;
+}
+
+int scan_with(lang_desc_t *d, bool objc, bool cplusplus)
+{
+    begin_file(d == &desc_d, objc, cplusplus);
     lex_init(d);
     while (cpp_statement(-1, TT_DATA) != TOK_EOF) {
     }
@@ -175,6 +180,7 @@ int join_operator()
 extern "C" {
 
 int tvt_c_scan(void) { return scan_with(&desc_c, false, false); }
+void cpp_begin_c(void) { begin_file(false, false, false); }
 int tvt_d_scan(void) { return scan_with(&desc_d, false, false); }
 int tvt_cpp_scan(void) { return scan_with(&desc_cpp, false, true); }
 int tvt_tolva_scan(void) { return scan_with(&desc_tolva, false, false); }

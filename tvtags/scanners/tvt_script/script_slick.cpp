@@ -98,6 +98,7 @@ extern "C" {
 
 int tvt_slick_scan(void)
 {
+    cpp_begin_c();
     lex_init(&desc_slick);
     while (step()) {
     }

@@ -84,3 +84,27 @@ TEST_F(ScriptScan, SlickMacroDeclarations)
 }
 
 } // namespace
+
+namespace {
+
+// The macro language borrows the C family's statement parser; what a file
+// yields must not depend on which C-family language was scanned before it.
+TEST_F(ScriptScan, SlickIsReadAsCWhateverCameBefore)
+{
+    const std::string macros = "struct s { int f(); };\n"
+                               "int s::g(int a) { return a; }\n"
+                               "template_like<int> h;\n"
+                               "int k(a, b) int a; int b; { }\n";
+    const std::string alone = scan(tvt_slick_scan, macros);
+    EXPECT_NE(alone, "");
+    struct before_t {
+        int (*entry)(void);
+        const char *path;
+    } befores[] = {{tvt_cpp_scan, "t.cpp"}, {tvt_d_scan, "t.d"}, {tvt_objcpp_scan, "t.mm"}};
+    for (const before_t &b : befores) {
+        scan(b.entry, "namespace n { class c { int m(); }; }\n", b.path);
+        EXPECT_EQ(scan(tvt_slick_scan, macros), alone) << "after " << b.path;
+    }
+}
+
+} // namespace
