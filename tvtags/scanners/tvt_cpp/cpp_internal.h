@@ -90,6 +90,12 @@ void cpp_body(int parent);
 
 // The parsers.
 int cpp_decl(cpp_decl_t &d, int t);
+// A function declarator after its name: from the "(" of the list (tail)
+// or from the token after the list (end).  CPP_MORE_DECLARATORS when a
+// ',' follows, else the token that ended the declaration.
+constexpr int CPP_MORE_DECLARATORS = -2;
+int cpp_function_tail(cpp_decl_t &d);
+int cpp_function_end(cpp_decl_t &d, int t);
 int cpp_struct(int kw, cpp_decl_t &d);
 int cpp_enum(cpp_decl_t &d);
 int cpp_typedef(cpp_decl_t &d);
