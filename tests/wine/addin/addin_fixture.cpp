@@ -237,6 +237,23 @@ void AddinHost::TearDown()
     clear_settings();
 }
 
+void AddinHost::remake_with_echoes()
+{
+    // The flag is taken when the add-in object is made.
+    target->Release();
+    ext->Release();
+    target = nullptr;
+    ext = nullptr;
+    SetEnvironmentVariableA("TVADDIN_DEBUG", "1");
+    CLSID clsid{};
+    CLSIDFromProgID(L"tvaddin2002.Connect", &clsid);
+    HRESULT made = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDTExtensibility2,
+                                    reinterpret_cast<void **>(&ext));
+    SetEnvironmentVariableA("TVADDIN_DEBUG", nullptr);
+    ASSERT_EQ(made, S_OK);
+    ASSERT_EQ(ext->QueryInterface(IID_IDTCommandTarget, reinterpret_cast<void **>(&target)), S_OK);
+}
+
 HRESULT AddinHost::connect(long mode)
 {
     SAFEARRAY *custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);

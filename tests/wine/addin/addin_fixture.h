@@ -57,6 +57,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Replaces the add-in object by one made while TVADDIN_DEBUG is set.
+    void remake_with_echoes();
     // OnConnection with our application and add-in objects.
     HRESULT connect(long mode);
     HRESULT disconnect();

@@ -233,38 +233,6 @@ TEST_F(AddinHost, DisconnectionReleasesEverythingAndTheDllMayUnload)
     EXPECT_EQ(can_unload(), S_OK);
 }
 
-TEST_F(AddinHost, EchoFlagJoinsEveryEventSource)
-{
-    // The flag is taken when the add-in object is made.
-    target->Release();
-    ext->Release();
-    SetEnvironmentVariableA("TVADDIN_DEBUG", "1");
-    CLSID clsid{};
-    CLSIDFromProgID(L"tvaddin2002.Connect", &clsid);
-    HRESULT made = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDTExtensibility2,
-                                    reinterpret_cast<void **>(&ext));
-    SetEnvironmentVariableA("TVADDIN_DEBUG", nullptr);
-    ASSERT_EQ(made, S_OK);
-    ASSERT_EQ(ext->QueryInterface(IID_IDTCommandTarget, reinterpret_cast<void **>(&target)), S_OK);
-    ASSERT_EQ(connect(1), S_OK);
-    EXPECT_EQ(h.calls_to("OutputWindowPanes.Add"),
-              std::vector<std::string>{"OutputWindowPanes.Add(\"DTE Event Information\")"});
-    EXPECT_EQ(h.calls_to("Events."),
-              (std::vector<std::string>{
-                  "Events.TaskListEvents(\"\")",
-                  "Events.DTEEvents",
-                  "Events.CommandEvents(\"{00000000-0000-0000-0000-000000000000}\", 0)",
-                  "Events.SelectionEvents",
-                  "Events.BuildEvents",
-                  "Events.SolutionEvents",
-                  "Events.DocumentEvents(null)",
-                  "Events.TextEditorEvents(null)",
-                  "Events.WindowEvents(null)",
-                  "Events.OutputWindowEvents(\"\")",
-                  "Events.FindEvents",
-              }));
-}
-
 TEST_F(AddinHost, QueryStatusEnablesEveryCommandWhenNoTextIsWanted)
 {
     BSTR name = SysAllocString(L"Tvaddin2002.Connect.Edit");
