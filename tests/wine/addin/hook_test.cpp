@@ -87,3 +87,25 @@ TEST_F(AddinHost, ActivationSendsSaveAllOnlyWhileAsked)
     wins.activate(wins.hw_b);
     EXPECT_EQ(save_requests(), base);
 }
+
+TEST_F(AddinHost, ActivationWhileTheRequestIsOnItsWaySendsNoSecondOne)
+{
+    // The editor stand-in activates this window while the hook waits for
+    // its reply; the hook then runs again inside itself, and must not send.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = host_proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "Tolva_test_activate";
+    RegisterClassA(&wc);
+    HWND echo = CreateWindowA(wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(echo);
+    write_settings({.st_tolva_save_all = 1});
+    ASSERT_EQ(connect(1), S_OK);
+    size_t before = save_requests();
+    SendMessageA(echo, WM_ACTIVATE, WA_ACTIVE, 0);
+    size_t after = save_requests();
+    DestroyWindow(echo);
+    UnregisterClassA(wc.lpszClassName, wc.hInstance);
+    EXPECT_EQ(after, before + 1);
+}
