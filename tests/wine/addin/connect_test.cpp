@@ -255,5 +255,17 @@ TEST_F(AddinHost, HostMayCallThroughIDispatch)
     DISPID id = 0;
     EXPECT_EQ(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
     EXPECT_EQ(id, 4);
+    // A late-bound call reaches the same operation as the vtable.
+    SAFEARRAY *custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = VT_ARRAY | VT_VARIANT | VT_BYREF;
+    arg.pparray = &custom;
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    EXPECT_EQ(d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+    LPOLESTR missing[1] = {const_cast<LPOLESTR>(L"NoSuchOperation")};
+    EXPECT_EQ(d->GetIDsOfNames(IID_NULL, missing, 1, 0, &id), DISP_E_UNKNOWNNAME);
+    SafeArrayDestroy(custom);
     d->Release();
+    EXPECT_EQ(h.journal(), std::vector<std::string>{});  // the host was not called
 }
