@@ -48,6 +48,9 @@ public:
         CreateDirectoryA("/tmp", nullptr);
         // Editors that the add-in starts log where the running one does.
         SetEnvironmentVariableA("TOLVA_LOG", p.in_tolva_log.c_str());
+        // And should one of them find no editor running and stay, it goes
+        // when this program ends.
+        SetEnvironmentVariableA("TOLVA_PARENT_PID", std::to_string(GetCurrentProcessId()).c_str());
         SetEnvironmentVariableA("TVADDIN_DEBUG", nullptr);
         g_inst.is_editor = std::make_unique<winkit::standin>(p.in_tolva);
         ASSERT_TRUE(g_inst.is_editor->start(p.in_tolva_log));
