@@ -125,7 +125,7 @@ STDMETHODIMP CConnect::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *p
 // Step 3 of the connection: the Output window's panes and, when echoes are
 // asked for, the event pane and the event sources.  A failure here only
 // ends this step.
-void CConnect::connect_output(LONG)
+void CConnect::connect_output()
 {
     disp_ref events, windows, window, output, panes;
     if (disp_get_obj(cc_dte.get(), L"Events", events) != S_OK ||
@@ -173,7 +173,7 @@ STDMETHODIMP CConnect::OnConnection(IDispatch *application, LONG mode, IDispatch
     }
     cc_addin.attach(p);
 
-    connect_output(mode);
+    connect_output();
 
     if (s.as_setup_toolbar)
         hr = toolbar_remove(cc_dte.get());

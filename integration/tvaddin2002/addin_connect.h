@@ -47,7 +47,7 @@ public:
     virtual UINT launch_tolva(const std::string &args);
 
 private:
-    void connect_output(LONG mode);
+    void connect_output();
     void echo_command(BSTR name);
     HRESULT type_info(ITypeInfo **info);
 
