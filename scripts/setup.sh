@@ -4,7 +4,7 @@
 set -e
 pkgs="cmake ninja-build g++ clang libclang-rt-14-dev
       zlib1g-dev libgtest-dev libgmock-dev googletest
-      g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev
+      g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev mingw-w64-tools
       wine wine64 vim"
 missing=""
 for p in $pkgs; do

@@ -14,6 +14,9 @@
 //   TOLVA_STOP_EVENT    named event that asks it to exit
 //   TOLVA_PARENT_PID    process whose end makes it exit
 // It also exits on the DDE command "tolva_standin_exit" and on WM_CLOSE.
+// After logging "Tolva_edit" it activates, by a sent WM_ACTIVATE, a window
+// of class "Tolva_test_activate" if one exists: the way a sender's own
+// window becomes active while it waits for the reply.
 // With -single_inst and an instance already running it only logs its
 // command line and exits, as the running editor would take the files.
 #include <windows.h>
@@ -99,6 +102,8 @@ LRESULT CALLBACK wnd_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         snprintf(buf, sizeof buf, "Tolva_edit: wParam=%llu lParam=%lld",
                  (unsigned long long)wp, (long long)lp);
         log_line(buf);
+        if (HWND w = FindWindowA("Tolva_test_activate", nullptr))
+            SendMessageA(w, WM_ACTIVATE, WA_ACTIVE, 0);
         return 0;
     }
     if (msg == WM_CLOSE) {
