@@ -1,0 +1,186 @@
+// The whole chain as a user runs it: the tool starts, finds the IDE and
+// starts its tracker; the tracker hooks the IDE's thread, Windows loads the
+// library into the IDE stand-in, the menu item appears, and choosing it
+// starts the editor stand-in with the documents.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tvide_fixture.h"
+#include "tvidedll.h"
+
+namespace {
+
+using tvt::ide_setup;
+
+// One session: an installation, the IDE, the tool and its tracker.
+struct session {
+    explicit session(const char *tag) : s_dir(tag) {}
+
+    // Starts the IDE, then the tool, and waits for the tracker.
+    ::testing::AssertionResult start(const ide_setup &setup)
+    {
+        if (!s_dir.ok())
+            return ::testing::AssertionFailure() << "no installation directory";
+        // The tool needs the IDE's Tools key to register itself.
+        tvt::reg_delete(tvt::kToolsKey);
+        tvt::reg_set_dword(tvt::kToolsKey, "NumTools", 0);
+        if (!s_ide.start(s_dir.dir(), setup))
+            return ::testing::AssertionFailure() << "the IDE stand-in did not start";
+        if (!s_tool.start(s_dir.tvide()) || !(s_tool_dialog = s_tool.wait_dialog()))
+            return ::testing::AssertionFailure() << "the tool's dialog did not come";
+        if (!s_tracker.wait_found())
+            return ::testing::AssertionFailure() << "no tracker";
+        return ::testing::AssertionSuccess();
+    }
+
+    bool wait_menu(int items, int timeout_ms = 20000)
+    {
+        return tvt::wait_until([&] { return s_ide.menu_items() == items; }, timeout_ms);
+    }
+
+    // Chooses "&Tolva!" from the keyboard, as Alt+T does: the menu posts
+    // the command to the IDE's main window.
+    void choose_menu_item()
+    {
+        PostMessageA(s_ide.main(), WM_SYSCOMMAND, SC_KEYMENU, 't');
+    }
+
+    bool wait_editor_starts(size_t count, int timeout_ms = 20000)
+    {
+        return tvt::wait_until([&] { return s_ide.editor_lines().size() >= count; }, timeout_ms);
+    }
+
+    bool wait_log(const std::string &line, int timeout_ms = 20000)
+    {
+        return tvt::wait_until([&] {
+            auto log = s_ide.log();
+            return std::find(log.begin(), log.end(), line) != log.end();
+        }, timeout_ms);
+    }
+
+    std::string editor_cmd(const std::string &items) const
+    {
+        return s_dir.editor() + " " + items;
+    }
+
+    // The IDE becomes the foreground window again after the user was in
+    // the tool's dialog: Windows sends it WM_ACTIVATE.
+    void activate_ide()
+    {
+        SetForegroundWindow(s_tool_dialog);
+        tvt::wait_until([&] { return GetForegroundWindow() == s_tool_dialog; }, 2000);
+        SetForegroundWindow(s_ide.main());
+    }
+
+    ~session()
+    {
+        if (::testing::Test::HasFailure()) {
+            for (const std::string &l : s_ide.log())
+                printf("  ide log: %s\n", l.c_str());
+            printf("  library log:\n%s\n", winkit::read_file("C:\\tmp\\tvidedll.log").c_str());
+        }
+        s_ide.close();
+    }
+
+    tvt::install_dir s_dir;
+    tvt::ide_proc s_ide;
+    tvt::tvide_proc s_tool;
+    tvt::tracker_ref s_tracker;
+    HWND s_tool_dialog = nullptr;
+};
+
+// Index of the first log line equal to `line`, or -1.
+int find_line(const std::vector<std::string> &log, const std::string &line)
+{
+    auto it = std::find(log.begin(), log.end(), line);
+    return it == log.end() ? -1 : (int)(it - log.begin());
+}
+
+TEST(TvideChain, MenuItemHandsOverTextDocumentsSavingModifiedOnesFirst)
+{
+    tvt::set_settings(1, 0, 1);
+    ide_setup setup;
+    setup.is_lines = {
+        "template Text",
+        "doc 12 5 m C:\\proj\\a.cpp",    // 0: active and modified
+        "doc 3 1 - C:\\proj\\b.h",       // 1
+        "doc 7 2 o C:\\proj\\c.cpp",     // 2: its view is in no MDI child frame
+        "doc 4 4 n C:\\proj\\d.txt",     // 3: no view
+        "doc 8 8 m C:\\proj\\g.cpp",     // 4: modified, not active: stays unsaved
+        "template Text Files",
+        "doc 1 1 - C:\\proj\\e.cpp",     // 5: not exactly "Text"
+        "template Resource",
+        "doc 1 1 - C:\\proj\\f.rc",      // 6
+        "template Text",
+        "doc 9 9 - C:\\proj\\h.cpp",     // 7: a second text template
+        "active 0",
+    };
+    session s("chain-menu");
+    ASSERT_TRUE(s.start(setup));
+    ASSERT_TRUE(s.wait_menu(1)) << "no menu item";
+    s.s_ide.control(0, 1);
+    const std::string items = "+12,5 \"C:\\proj\\a.cpp\" +3,1 \"C:\\proj\\b.h\" "
+                              "+9,9 \"C:\\proj\\h.cpp\" ";
+
+    // The library hands the documents over once when it arrives.
+    ASSERT_TRUE(s.wait_editor_starts(1));
+    auto log = s.s_ide.log();
+    EXPECT_EQ(s.editor_cmd(items), s.s_ide.editor_lines().at(0));
+    EXPECT_NE(-1, find_line(log, "ide: module tvidedll.dll"));
+    EXPECT_NE(-1, find_line(log, "ide: menu &Tolva!"));
+    int saved = find_line(log, "ide: save C:\\proj\\a.cpp");
+    EXPECT_NE(-1, saved);
+    EXPECT_LT(saved, find_line(log, "cmdline: " + s.editor_cmd(items)));
+    EXPECT_EQ(1, s.s_ide.control(2)) << "g.cpp stays modified";
+
+    // The user edits a.cpp again and chooses the item.
+    s.s_ide.control(3, 0);
+    s.choose_menu_item();
+    ASSERT_TRUE(s.wait_editor_starts(2));
+    ASSERT_TRUE(s.wait_log("ide: command " + std::to_string(TVIDE_MENU_ID)));
+    log = s.s_ide.log();
+    EXPECT_EQ(s.editor_cmd(items), s.s_ide.editor_lines().at(1));
+    int first_start = find_line(log, "cmdline: " + s.editor_cmd(items));
+    auto after_first = log.begin() + first_start + 1;
+    auto second_save = std::find(after_first, log.end(), "ide: save C:\\proj\\a.cpp");
+    auto second_start = std::find(after_first, log.end(), "cmdline: " + s.editor_cmd(items));
+    EXPECT_TRUE(second_save < second_start) << "saved before the editor starts";
+    EXPECT_EQ(1, s.s_ide.control(2));
+
+    // The IDE rebuilds its menu bar: the item comes back, once.
+    s.s_ide.control(1);
+    EXPECT_TRUE(s.wait_menu(1, 5000));
+    Sleep(600);
+    EXPECT_EQ(1, s.s_ide.menu_items());
+
+    // Closing the IDE ends the tracker with status 0.
+    ASSERT_TRUE(s.s_ide.close());
+    DWORD status = 99;
+    ASSERT_TRUE(s.s_tracker.wait_end(&status));
+    EXPECT_EQ(0u, status);
+}
+
+TEST(TvideChain, ForTheSecondIdeKindNoMenuItemButActivationAsksTheEditorToSave)
+{
+    tvt::set_settings(1, 1, 0);
+    ide_setup setup;
+    setup.is_title = "Microsoft Visual C++ - [work]";
+    setup.is_lines = {"template Text", "doc 2 3 - C:\\w\\main.c", "active 0"};
+    session s("chain-kind1");
+    ASSERT_TRUE(s.start(setup));
+    // The library arrives and hands over the active document ...
+    ASSERT_TRUE(s.wait_editor_starts(1));
+    EXPECT_EQ(s.editor_cmd("+2,3 \"C:\\w\\main.c\" "), s.s_ide.editor_lines().at(0));
+    // ... but puts no item on this IDE's menu bar.
+    Sleep(500);
+    EXPECT_EQ(0, s.s_ide.menu_items());
+
+    // The editor started above owns the instance window: activating the
+    // IDE asks it to save, naming the IDE's process.
+    const std::string want = "Tolva_edit: wParam=1 lParam=" + std::to_string(s.s_ide.pid());
+    s.activate_ide();
+    EXPECT_TRUE(s.wait_log(want, 10000));
+}
+
+} // namespace
