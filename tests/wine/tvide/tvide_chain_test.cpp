@@ -180,7 +180,106 @@ TEST(TvideChain, ForTheSecondIdeKindNoMenuItemButActivationAsksTheEditorToSave)
     // IDE asks it to save, naming the IDE's process.
     const std::string want = "Tolva_edit: wParam=1 lParam=" + std::to_string(s.s_ide.pid());
     s.activate_ide();
-    EXPECT_TRUE(s.wait_log(want, 10000));
+    ASSERT_TRUE(s.wait_log(want, 10000));
+
+    // The setting is read at each activation: off, nothing is sent; on
+    // again, the request comes again.
+    tvt::reg_set_dword(tvt::kSettingsKey, "Tolva_save_all", 0);
+    s.activate_ide();
+    tvt::reg_set_dword(tvt::kSettingsKey, "Tolva_save_all", 1);
+    s.activate_ide();
+    auto count = [&] {
+        auto log = s.s_ide.log();
+        return std::count(log.begin(), log.end(), want);
+    };
+    EXPECT_TRUE(tvt::wait_until([&] { return count() >= 2; }, 10000));
+    Sleep(300);
+    EXPECT_EQ(2, count());
+}
+
+TEST(TvideChain, WithoutIdeSaveAllOnlyTheActiveDocumentGoesAndAFailedSaveKeepsItBack)
+{
+    tvt::set_settings(1, 0, 0);
+    ide_setup setup;
+    setup.is_lines = {
+        "template Text",
+        "doc 4 7 - C:\\p\\b.h",            // 0: active
+        "doc 1 1 mr C:\\p\\locked.cpp",    // 1: modified, cannot be saved
+        "doc 5 6 - C:\\p\\x.cpp",          // 2
+        "active 0",
+    };
+    session s("chain-active");
+    ASSERT_TRUE(s.start(setup));
+    ASSERT_TRUE(s.wait_menu(1));
+    ASSERT_TRUE(s.wait_editor_starts(1));
+    EXPECT_EQ(s.editor_cmd("+4,7 \"C:\\p\\b.h\" "), s.s_ide.editor_lines().at(0));
+
+    s.s_ide.control(4, 1);
+    s.choose_menu_item();
+    ASSERT_TRUE(s.wait_log("ide: save refused C:\\p\\locked.cpp"));
+    // The next choice starts the second editor: the refused one started none.
+    s.s_ide.control(4, 2);
+    s.choose_menu_item();
+    ASSERT_TRUE(s.wait_editor_starts(2));
+    Sleep(300);
+    auto lines = s.s_ide.editor_lines();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(s.editor_cmd("+5,6 \"C:\\p\\x.cpp\" "), lines[1]);
+
+    // Nothing posts WM_ACTIVATE in a healthy IDE; with TVIDE_DEBUG set the
+    // library says so when one comes from the queue.
+    PostMessageA(s.s_ide.main(), WM_ACTIVATE, 0x12, 0x34);
+    HWND box = nullptr;
+    ASSERT_TRUE(tvt::wait_until([&] {
+        return (box = tvt::find_dialog(s.s_ide.pid(), "TVIDEDLL: Hello!")) != nullptr;
+    }, 10000));
+    char want[160];
+    unsigned main = (unsigned)(UINT_PTR)s.s_ide.main();
+    snprintf(want, sizeof want,
+             "GETMSG: WM_INITDIALOG code=0 WM_ACTIVATE wparam:12 lparam:34 Target: %x  Actual: %x",
+             main, main);
+    EXPECT_EQ(want, tvt::longest_static(box));
+    tvt::press(box, IDOK);
+    EXPECT_TRUE(tvt::wait_until([&] { return !IsWindow(box); }, 5000));
+}
+
+TEST(TvideChain, DocumentsThatWouldPassTheBoundAreLeftOutAndTheOthersStillGo)
+{
+    tvt::set_settings(1, 0, 1);
+    // An item of a document at line 1, column 1 is its path and 8 bytes.
+    const std::string a = "C:\\a.cpp";
+    const std::string long1 = "C:\\" + std::string(1997, 'l');
+    const std::string long2 = "C:\\" + std::string(2097, 'm');
+    // b fills the text to 4095 bytes: with its NUL, exactly the bound.
+    const std::string b = "C:\\" + std::string(4095 - (a.size() + 8) - (long1.size() + 8) - 8 - 3, 'b');
+    auto item = [](const std::string &p) { return "+1,1 \"" + p + "\" "; };
+    ASSERT_EQ(4095u, item(a).size() + item(long1).size() + item(b).size());
+
+    ide_setup setup;
+    setup.is_lines = {"template Text", "doc 1 1 - " + a, "doc 1 1 - " + long1,
+                      "doc 1 1 - " + long2, "doc 1 1 - " + b};
+    session s("chain-bound");
+    ASSERT_TRUE(s.start(setup));
+    ASSERT_TRUE(s.wait_editor_starts(1));
+    EXPECT_EQ(s.editor_cmd(item(a) + item(long1) + item(b)), s.s_ide.editor_lines().at(0));
+}
+
+TEST(TvideChain, AnIdeWithoutAnApplicationObjectRefusesTheLibrary)
+{
+    tvt::set_settings(1, 0, 1);
+    ide_setup setup;
+    setup.is_lines = {"noapp", "template Text", "doc 1 1 - C:\\n.c", "active 0"};
+    const std::string lib_log = "C:\\tmp\\tvidedll.log";
+    size_t before = winkit::read_file(lib_log).size();
+    session s("chain-noapp");
+    ASSERT_TRUE(s.start(setup));
+    ASSERT_TRUE(tvt::wait_until([&] {
+        return winkit::read_file(lib_log).find("AfxGetApp: returns zero", before) !=
+               std::string::npos;
+    }, 20000));
+    Sleep(500);
+    EXPECT_EQ(0, s.s_ide.menu_items());
+    EXPECT_TRUE(s.s_ide.editor_lines().empty());
 }
 
 } // namespace

@@ -363,4 +363,27 @@ std::string window_text(HWND w)
     return std::string(buf, n > 0 ? n : 0);
 }
 
+namespace {
+
+BOOL CALLBACK longest_child(HWND w, LPARAM lp)
+{
+    auto *best = reinterpret_cast<std::string *>(lp);
+    char cls[32];
+    if (GetClassNameA(w, cls, sizeof cls) && lstrcmpiA(cls, "Static") == 0) {
+        std::string t = window_text(w);
+        if (t.size() > best->size())
+            *best = t;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string longest_static(HWND dlg)
+{
+    std::string best;
+    EnumChildWindows(dlg, longest_child, reinterpret_cast<LPARAM>(&best));
+    return best;
+}
+
 } // namespace tvt

@@ -132,6 +132,8 @@ int tracker_windows();
 // A top-level dialog of process `pid` with this title.
 HWND find_dialog(DWORD pid, const std::string &title);
 std::string window_text(HWND w);
+// The longest static text of a dialog: a message box's message.
+std::string longest_static(HWND dlg);
 
 } // namespace tvt
 
