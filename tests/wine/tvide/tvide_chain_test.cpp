@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "tvide_fixture.h"
+#include "tvide_res.h"
 #include "tvidedll.h"
 
 namespace {
@@ -161,6 +162,36 @@ TEST(TvideChain, MenuItemHandsOverTextDocumentsSavingModifiedOnesFirst)
     EXPECT_EQ(0u, status);
 }
 
+TEST(TvideChain, TheWatcherTracksAnIdeStartedLaterAndAgainAfterARestart)
+{
+    tvt::set_settings(1, 0, 0);
+    tvt::install_dir dir("chain-later");
+    ASSERT_TRUE(dir.ok());
+    tvt::tvide_proc tool;
+    ASSERT_TRUE(tool.start(dir.tvide()));
+    HWND dlg = tool.wait_dialog();
+    ASSERT_TRUE(dlg);
+    Sleep(600);
+    EXPECT_EQ(0, tvt::tracker_windows()) << "no IDE, no tracker";
+
+    for (int round = 0; round < 2; round++) {
+        SCOPED_TRACE("IDE start " + std::to_string(round + 1));
+        tvt::ide_proc ide;
+        ASSERT_TRUE(ide.start(dir.dir(), {}));
+        tvt::tracker_ref tracker;
+        ASSERT_TRUE(tracker.wait_found());
+        EXPECT_TRUE(tvt::wait_until([&] { return ide.menu_items() == 1; }, 20000));
+        EXPECT_EQ(1, tvt::tracker_windows());
+        ASSERT_TRUE(ide.close());
+        DWORD status = 99;
+        ASSERT_TRUE(tracker.wait_end(&status));
+        EXPECT_EQ(0u, status);
+    }
+    tvt::press(dlg, IDC_TVIDE_EXIT);
+    ASSERT_TRUE(tool.wait());
+    EXPECT_EQ(0u, tool.exit_code());
+}
+
 TEST(TvideChain, ForTheSecondIdeKindNoMenuItemButActivationAsksTheEditorToSave)
 {
     tvt::set_settings(1, 1, 0);
@@ -251,7 +282,8 @@ TEST(TvideChain, DocumentsThatWouldPassTheBoundAreLeftOutAndTheOthersStillGo)
     const std::string long1 = "C:\\" + std::string(1997, 'l');
     const std::string long2 = "C:\\" + std::string(2097, 'm');
     // b fills the text to 4095 bytes: with its NUL, exactly the bound.
-    const std::string b = "C:\\" + std::string(4095 - (a.size() + 8) - (long1.size() + 8) - 8 - 3, 'b');
+    const size_t b_len = 4095 - (a.size() + 8) - (long1.size() + 8) - 8;
+    const std::string b = "C:\\" + std::string(b_len - 3, 'b');
     auto item = [](const std::string &p) { return "+1,1 \"" + p + "\" "; };
     ASSERT_EQ(4095u, item(a).size() + item(long1).size() + item(b).size());
 

@@ -103,6 +103,10 @@ TEST(TvideDialog, AboutShowsItsDialogUntilAnyButton)
         return (about = tvt::find_dialog(run.dr_tool.pid(), "About TvIDE")) != nullptr;
     }, 10000));
     EXPECT_EQ("Ok", tvt::window_text(GetDlgItem(about, IDC_TVIDE_ABOUT_OK)));
+    EXPECT_EQ("TvIDE is a tool which is used to monitor Tolva and the MSDEV Integrated "
+              "Development Environment.\n\nBy default, each tool will automatically save "
+              "modified files to ensure that a consistent view of the files is seen.",
+              tvt::longest_static(about));
     tvt::press(about, IDC_TVIDE_ABOUT_OK);
     EXPECT_TRUE(tvt::wait_until([&] { return !IsWindow(about); }, 5000));
     EXPECT_TRUE(IsWindowVisible(dlg));

@@ -37,7 +37,8 @@ TEST(TvideTracker, AMissingLibraryEndsItWithStatusOneAndTheWatcherDoesNotRetry)
     ASSERT_TRUE(tracker.start(dir.tvide(), "-track"));
     ASSERT_TRUE(tracker.wait());
     EXPECT_EQ(1u, tracker.exit_code());
-    EXPECT_NE(std::string::npos, tracker.out().find("Failed to load tvidedll.dll")) << tracker.out();
+    EXPECT_NE(std::string::npos, tracker.out().find("Failed to load tvidedll.dll"))
+        << tracker.out();
 
     // The dialog's watcher starts one tracker for this IDE, sees it fail
     // and leaves it at that, instead of starting one every quarter second.
@@ -57,6 +58,26 @@ TEST(TvideTracker, AMissingLibraryEndsItWithStatusOneAndTheWatcherDoesNotRetry)
     tvt::press(dlg, IDC_TVIDE_EXIT);
     ASSERT_TRUE(tool.wait());
     EXPECT_EQ(0u, tool.exit_code());
+}
+
+TEST(TvideTracker, HooksThatCannotBeSetEndTheCallerWithStatusOne)
+{
+    tvt::install_dir dir("tracker-nohook");
+    ASSERT_TRUE(dir.ok());
+    // A thread that does not exist: the first hook already fails.
+    std::string cmd = winkit::quote_arg(winkit::win_path(TV_HOOK_CALLER_EXE)) + " " +
+                      winkit::quote_arg(dir.file("tvidedll.dll")) + " 0x7ffffff0";
+    winkit::run_result r = winkit::run(cmd);
+    ASSERT_TRUE(r.rr_finished);
+    EXPECT_EQ(1u, r.rr_exit);
+    EXPECT_EQ("WH_CALLWNDPROC failed\n", r.rr_out);
+
+    // On its own thread both hooks go in and the entry point returns 0.
+    r = winkit::run(winkit::quote_arg(winkit::win_path(TV_HOOK_CALLER_EXE)) + " " +
+                    winkit::quote_arg(dir.file("tvidedll.dll")) + " self");
+    ASSERT_TRUE(r.rr_finished);
+    EXPECT_EQ(0u, r.rr_exit) << r.rr_out;
+    EXPECT_EQ(0u, r.rr_out.rfind("returned 0", 0)) << r.rr_out;
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+// Calls the hook library's entry point as the tracker does, with the
+// thread identifier from its command line, so a test can watch what the
+// library does when the hooks cannot be set.
+//   hook_caller LIBRARY THREAD-ID|self
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "tvidedll.h"
+
+int main(int argc, char **argv)
+{
+    if (argc != 3)
+        return 2;
+    HMODULE lib = LoadLibraryA(argv[1]);
+    auto install = lib ? reinterpret_cast<msvc_install_hook_fn>(reinterpret_cast<void *>(
+                             GetProcAddress(lib, TVIDE_INSTALL_EXPORT)))
+                       : nullptr;
+    if (!install)
+        return 3;
+    unsigned long tid = strcmp(argv[2], "self") == 0 ? GetCurrentThreadId()
+                                                      : strtoul(argv[2], nullptr, 0);
+    int r = install(lib, nullptr, tid);
+    printf("returned %d\n", r);
+    return 0;
+}
