@@ -28,6 +28,7 @@
 //   wParam 2  number of documents still modified
 //   wParam 3  the lParam-th document becomes modified (the user types)
 //   wParam 4  the lParam-th document becomes the active one (-1: none)
+//   wParam 5  1 when the main window is its thread's active window
 #include <windows.h>
 
 #include <stdio.h>
@@ -157,6 +158,8 @@ LRESULT control(WPARAM what, LPARAM lp)
             return 0;
         s_ide.sd_docs[lp]->dc_modified = true;
         return 1;
+    case 5:
+        return GetActiveWindow() == s_ide.sd_main;
     case 4:
         g_app.ap_active = lp >= 0 && lp < (LPARAM)s_ide.sd_docs.size() ? s_ide.sd_docs[lp] : nullptr;
         return 1;

@@ -66,12 +66,18 @@ struct session {
     }
 
     // The IDE becomes the foreground window again after the user was in
-    // the tool's dialog: Windows sends it WM_ACTIVATE.
-    void activate_ide()
+    // the tool's dialog: Windows deactivates it, then activates it with
+    // WM_ACTIVATE.  The IDE's answer to the control message, which comes
+    // after those, tells when each step has begun.
+    ::testing::AssertionResult activate_ide()
     {
         SetForegroundWindow(s_tool_dialog);
-        tvt::wait_until([&] { return GetForegroundWindow() == s_tool_dialog; }, 2000);
+        if (!tvt::wait_until([&] { return s_ide.control(5) == 0; }, 5000))
+            return ::testing::AssertionFailure() << "the IDE stays active";
         SetForegroundWindow(s_ide.main());
+        if (!tvt::wait_until([&] { return s_ide.control(5) == 1; }, 5000))
+            return ::testing::AssertionFailure() << "the IDE does not become active";
+        return ::testing::AssertionSuccess();
     }
 
     ~session()
@@ -210,22 +216,22 @@ TEST(TvideChain, ForTheSecondIdeKindNoMenuItemButActivationAsksTheEditorToSave)
     // The editor started above owns the instance window: activating the
     // IDE asks it to save, naming the IDE's process.
     const std::string want = "Tolva_edit: wParam=1 lParam=" + std::to_string(s.s_ide.pid());
-    s.activate_ide();
+    ASSERT_TRUE(s.activate_ide());
     ASSERT_TRUE(s.wait_log(want, 10000));
 
     // The setting is read at each activation: off, nothing is sent; on
     // again, the request comes again.
-    tvt::reg_set_dword(tvt::kSettingsKey, "Tolva_save_all", 0);
-    s.activate_ide();
-    tvt::reg_set_dword(tvt::kSettingsKey, "Tolva_save_all", 1);
-    s.activate_ide();
     auto count = [&] {
         auto log = s.s_ide.log();
         return std::count(log.begin(), log.end(), want);
     };
+    tvt::reg_set_dword(tvt::kSettingsKey, "Tolva_save_all", 0);
+    ASSERT_TRUE(s.activate_ide());
+    tvt::reg_set_dword(tvt::kSettingsKey, "Tolva_save_all", 1);
+    ASSERT_TRUE(s.activate_ide());
     EXPECT_TRUE(tvt::wait_until([&] { return count() >= 2; }, 10000));
     Sleep(300);
-    EXPECT_EQ(2, count());
+    EXPECT_EQ(2, count()) << "a request came with the setting off";
 }
 
 TEST(TvideChain, WithoutIdeSaveAllOnlyTheActiveDocumentGoesAndAFailedSaveKeepsItBack)
