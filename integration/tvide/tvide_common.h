@@ -19,7 +19,6 @@
 // TVIDE_DEBUG in the environment and takes `debug_path` instead.
 void tvide_log_init(const char *debug_path);
 void tvide_log(const char *fmt, ...) TVIDE_PRINTF(1, 2);
-const char *tvide_log_path(void);
 
 // Writes to the process's standard output handle, if it has one; a dialog
 // program started from a console or a test sees the text, others lose it.

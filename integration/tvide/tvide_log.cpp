@@ -48,11 +48,6 @@ void tvide_log_init(const char *debug_path)
         snprintf(s_log.tl_path, sizeof s_log.tl_path, "%s", debug_path);
 }
 
-const char *tvide_log_path(void)
-{
-    return s_log.tl_path;
-}
-
 void tvide_log(const char *fmt, ...)
 {
     char line[kLineMax];
