@@ -158,11 +158,12 @@ LRESULT control(WPARAM what, LPARAM lp)
             return 0;
         s_ide.sd_docs[lp]->dc_modified = true;
         return 1;
+    case 4:
+        g_app.ap_active =
+            lp >= 0 && lp < (LPARAM)s_ide.sd_docs.size() ? s_ide.sd_docs[lp] : nullptr;
+        return 1;
     case 5:
         return GetActiveWindow() == s_ide.sd_main;
-    case 4:
-        g_app.ap_active = lp >= 0 && lp < (LPARAM)s_ide.sd_docs.size() ? s_ide.sd_docs[lp] : nullptr;
-        return 1;
     default:
         return 0;
     }
