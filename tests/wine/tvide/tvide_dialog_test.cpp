@@ -38,6 +38,10 @@ TEST(TvideDialog, CheckBoxesShowAndWriteTheSettings)
     dialog_run run("dialog-settings");
     HWND dlg = run.start();
     ASSERT_TRUE(dlg);
+    RECT r{};
+    ASSERT_TRUE(GetWindowRect(dlg, &r));
+    EXPECT_EQ(100, r.left);
+    EXPECT_EQ(150, r.top);
     EXPECT_FALSE(tvt::is_checked(dlg, IDC_TVIDE_SAVE_ALL));
     EXPECT_TRUE(tvt::is_checked(dlg, IDC_TVIDE_IDE_SAVE));
 
@@ -84,6 +88,7 @@ TEST(TvideDialog, ASecondStartBringsTheFirstDialogBackAndEnds)
     EXPECT_EQ(0u, second.exit_code());
     EXPECT_EQ(std::string::npos, second.out().find("RegOpenKeyEx")) << "no second registration";
     EXPECT_TRUE(tvt::wait_until([&] { return !IsIconic(dlg); }, 5000)) << "restored";
+    EXPECT_TRUE(tvt::wait_until([&] { return GetForegroundWindow() == dlg; }, 5000));
     EXPECT_TRUE(IsWindow(dlg));
 
     // Closing the window ends the program too.
