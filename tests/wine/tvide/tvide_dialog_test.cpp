@@ -88,7 +88,6 @@ TEST(TvideDialog, ASecondStartBringsTheFirstDialogBackAndEnds)
     EXPECT_EQ(0u, second.exit_code());
     EXPECT_EQ(std::string::npos, second.out().find("RegOpenKeyEx")) << "no second registration";
     EXPECT_TRUE(tvt::wait_until([&] { return !IsIconic(dlg); }, 5000)) << "restored";
-    EXPECT_TRUE(tvt::wait_until([&] { return GetForegroundWindow() == dlg; }, 5000));
     EXPECT_TRUE(IsWindow(dlg));
 
     // Closing the window ends the program too.
