@@ -287,8 +287,15 @@ int main(int argc, char **argv)
     }
     ShowWindow(s_ide.sd_main, SW_SHOWNORMAL);
     SetTimer(s_ide.sd_main, kIdleTimer, 100, nullptr);
+    // The framework's loop looks at the queue before it takes a message,
+    // to know when the application is idle: the message hook sees most
+    // messages twice, once without removal.
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    for (;;) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+            WaitMessage();
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0)
+            break;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -258,7 +258,9 @@ TEST(TvideChain, WithoutIdeSaveAllOnlyTheActiveDocumentGoesAndAFailedSaveKeepsIt
     s.s_ide.control(4, 2);
     s.choose_menu_item();
     ASSERT_TRUE(s.wait_editor_starts(2));
-    Sleep(300);
+    // Each choice starts one editor, though the IDE looks at every message
+    // before it takes it.
+    Sleep(1000);
     auto lines = s.s_ide.editor_lines();
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(s.editor_cmd("+5,6 \"C:\\p\\x.cpp\" "), lines[1]);
