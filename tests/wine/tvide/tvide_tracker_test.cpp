@@ -72,6 +72,20 @@ TEST(TvideTracker, HooksThatCannotBeSetEndTheCallerWithStatusOne)
     EXPECT_EQ(1u, r.rr_exit);
     EXPECT_EQ("WH_CALLWNDPROC failed\n", r.rr_out);
 
+    // A module that cannot serve another process's thread: the first hook
+    // goes in with the library's own module, the second fails.
+    {
+        tvt::ide_proc ide;
+        ASSERT_TRUE(ide.start(dir.dir(), {}));
+        DWORD tid = GetWindowThreadProcessId(ide.main(), nullptr);
+        r = winkit::run(winkit::quote_arg(winkit::win_path(TV_HOOK_CALLER_EXE)) + " " +
+                        winkit::quote_arg(dir.file("tvidedll.dll")) + " " +
+                        std::to_string(tid) + " nomodule");
+        ASSERT_TRUE(r.rr_finished);
+        EXPECT_EQ(1u, r.rr_exit);
+        EXPECT_EQ("WH_GETMSSAGE failed\n", r.rr_out);
+    }
+
     // On its own thread both hooks go in and the entry point returns 0.
     r = winkit::run(winkit::quote_arg(winkit::win_path(TV_HOOK_CALLER_EXE)) + " " +
                     winkit::quote_arg(dir.file("tvidedll.dll")) + " self");
