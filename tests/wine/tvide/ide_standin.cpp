@@ -29,6 +29,7 @@
 //   wParam 3  the lParam-th document becomes modified (the user types)
 //   wParam 4  the lParam-th document becomes the active one (-1: none)
 //   wParam 5  1 when the main window is its thread's active window
+//   wParam 6  1 when the hook library is loaded in the process
 #include <windows.h>
 
 #include <stdio.h>
@@ -164,6 +165,8 @@ LRESULT control(WPARAM what, LPARAM lp)
         return 1;
     case 5:
         return GetActiveWindow() == s_ide.sd_main;
+    case 6:
+        return GetModuleHandleA("tvidedll.dll") != nullptr;
     default:
         return 0;
     }

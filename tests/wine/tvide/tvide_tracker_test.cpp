@@ -60,6 +60,27 @@ TEST(TvideTracker, AMissingLibraryEndsItWithStatusOneAndTheWatcherDoesNotRetry)
     EXPECT_EQ(0u, tool.exit_code());
 }
 
+TEST(TvideTracker, WithoutTheToolsDialogTheLibraryInTheIdeStaysIdle)
+{
+    tvt::set_settings(1, 1, 1);
+    tvt::install_dir dir("tracker-nodialog");
+    ASSERT_TRUE(dir.ok());
+    tvt::ide_proc ide;
+    tvt::ide_setup setup;
+    setup.is_lines = {"template Text", "doc 1 1 - C:\\q.c", "active 0"};
+    ASSERT_TRUE(ide.start(dir.dir(), setup));
+    tvt::tvide_proc tracker;
+    ASSERT_TRUE(tracker.start(dir.tvide(), "-track"));
+    ASSERT_TRUE(tvt::wait_until([&] { return ide.control(6) == 1; }, 20000))
+        << "the hooks bring the library into the IDE";
+    Sleep(500);
+    EXPECT_EQ(0, ide.menu_items());
+    EXPECT_TRUE(ide.editor_lines().empty());
+    ASSERT_TRUE(ide.close());
+    ASSERT_TRUE(tracker.wait());
+    EXPECT_EQ(0u, tracker.exit_code());
+}
+
 TEST(TvideTracker, HooksThatCannotBeSetEndTheCallerWithStatusOne)
 {
     tvt::install_dir dir("tracker-nohook");
