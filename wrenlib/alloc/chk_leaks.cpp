@@ -13,6 +13,21 @@ extern char **environ;
 #define wl_environ _environ
 #endif
 
+/* The program's own initialised and zeroed data, as the linker marks it. */
+#if defined(_WIN32)
+extern "C" char __data_start__[], __data_end__[], __bss_start__[], __bss_end__[];
+#define WL_DATA_START __data_start__
+#define WL_DATA_END __data_end__
+#define WL_BSS_START __bss_start__
+#define WL_BSS_END __bss_end__
+#elif defined(__linux__)
+extern "C" char __data_start[], _edata[], __bss_start[], _end[];
+#define WL_DATA_START __data_start
+#define WL_DATA_END _edata
+#define WL_BSS_START __bss_start
+#define WL_BSS_END _end
+#endif
+
 #include <algorithm>
 
 #include "chk_debug.h"
@@ -26,7 +41,7 @@ enum : unsigned { REF_START = 1, REF_MIDDLE = 2, REF_ROOT = 4 };
 
 struct region_t {
     uintptr_t r_lo, r_hi;
-    bool r_block;
+    bool r_block;       /* a live block; otherwise a root ("(data)" or "(bss) ") */
     unsigned r_flags;
     unsigned long r_id;
     const char *r_tag;
@@ -83,6 +98,14 @@ void gather(sys_vector<region_t> &regions)
         uintptr_t lo = reinterpret_cast<uintptr_t>(env);
         regions.push_back({lo, lo + (n + 1) * sizeof(char *), false, REF_ROOT, 0, nullptr, nullptr});
     }
+#ifdef WL_DATA_START
+    // A block that a global variable still points to is in use, not
+    // leaked: the program's data and bss are roots as well.
+    regions.push_back({reinterpret_cast<uintptr_t>(WL_DATA_START), reinterpret_cast<uintptr_t>(WL_DATA_END),
+                       false, REF_ROOT, 0, "(data)", nullptr});
+    regions.push_back({reinterpret_cast<uintptr_t>(WL_BSS_START), reinterpret_cast<uintptr_t>(WL_BSS_END),
+                       false, REF_ROOT, 0, "(bss) ", nullptr});
+#endif
     std::sort(regions.begin(), regions.end(),
               [](const region_t &a, const region_t &b) { return a.r_lo < b.r_lo; });
 }
@@ -124,6 +147,17 @@ struct progress_t {
     }
 };
 
+/* A word at any address of a region.  Roots include the gaps the
+ * sanitizer keeps between globals, so the read must not be instrumented. */
+WL_NO_ASAN uintptr_t word_at(const unsigned char *p)
+{
+    const volatile unsigned char *v = p;
+    uintptr_t w = 0;
+    for (size_t i = 0; i < sizeof w; i++)
+        w |= static_cast<uintptr_t>(v[i]) << (8 * i);
+    return w;
+}
+
 void scan(sys_vector<region_t> &regions, progress_t &pr)
 {
     if (regions.empty())
@@ -135,8 +169,7 @@ void scan(sys_vector<region_t> &regions, progress_t &pr)
         const unsigned char *p = reinterpret_cast<const unsigned char *>(r.r_lo);
         size_t size = r.r_hi - r.r_lo;
         for (size_t off = 0; off + sizeof(uintptr_t) <= size; off++) {
-            uintptr_t v;
-            memcpy(&v, p + off, sizeof v);
+            uintptr_t v = word_at(p + off);
             if (v < low || v > high)
                 continue;
             region_t *b = block_at(regions, v);
@@ -152,7 +185,7 @@ void list_regions(const sys_vector<region_t> &regions)
 {
     int i = 0;
     for (const region_t &r : regions)
-        wl_printf("BLOCK: %d: %s %p - %p size=%x\n", i++, r.r_block ? "-blk- " : "      ",
+        wl_printf("BLOCK: %d: %s %p - %p size=%x\n", i++, r.r_block ? "-blk- " : r.r_tag ? r.r_tag : "      ",
                   reinterpret_cast<void *>(r.r_lo), reinterpret_cast<void *>(r.r_hi), (unsigned)(r.r_hi - r.r_lo));
 }
 
@@ -166,7 +199,7 @@ void list_block(FILE *f, int index, const region_t &r)
     say(f, "Blk %4d: Addr: %08llx  End: %08llx  Size: %06lx  Flags:%s", index, (unsigned long long)r.r_lo,
         (unsigned long long)r.r_hi, (unsigned long)(r.r_hi - r.r_lo), flags);
     if (f == stdout || !g_chk.cs_tracking)
-        return;
+        return; // the debug file alone gets the details
     // Where it came from, for the one who has to mend it.
     wl_fprintf(f, "    ID=%lu %s\n", r.r_id, r.r_tag ? r.r_tag : "");
     print_stack(f, r.r_stack, opt(OPT_DEPTH));
@@ -238,7 +271,6 @@ void leak_check()
             bool leaked = !(r.r_flags & REF_START) && ((r.r_flags & REF_MIDDLE) != 0) == (pass == 1);
             if (!leaked)
                 continue;
-            list_block(stdout, index - 1, r);
             list_block(f, index - 1, r);
             g_leaks.ls_reported.insert(r.r_lo);
         }
