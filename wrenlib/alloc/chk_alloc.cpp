@@ -187,6 +187,7 @@ void *core_alloc(size_t size, call_kind kind, const char *tag, const void *calle
 
 void core_free(void *ptr, const void *caller)
 {
+    ensure_init(); // a first call may be a bad free: the settings decide what follows
     if (g_chk.cs_mode == MODE_PLAIN) {
         if (ptr)
             plain_free(ptr);

@@ -239,7 +239,8 @@ void *dbg_alloc(size_t size, call_kind kind, const char *tag, const void *caller
         lk.unlock();
         out_of_memory(size);
     }
-    add_bytes(size);
+    if (debugging()) // system blocks have no header to take the size back from
+        add_bytes(size);
     g_chk.cs_count.cc_blocks.fetch_add(1, relaxed);
     if (debugging()) {
         if (opt(OPT_FILL) >= 0 && !opt(OPT_MMAP))
