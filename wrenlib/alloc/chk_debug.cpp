@@ -5,13 +5,19 @@
 #include <string.h>
 
 #include <mutex>
+#include <new>
 
 #include "chk_debug.h"
 #include "wrenlib/fmt.h"
 
 namespace wl_chk {
 
-dbg_state_t g_dbg;
+dbg_state_t &dbg_state()
+{
+    alignas(dbg_state_t) static unsigned char storage[sizeof(dbg_state_t)];
+    static dbg_state_t *d = new (storage) dbg_state_t;
+    return *d;
+}
 
 namespace {
 

@@ -43,7 +43,10 @@ struct dbg_state_t {
     size_t d_queue_next = 0;
 };
 
-extern dbg_state_t g_dbg;
+/* Never destroyed: blocks freed by late static destructors still find
+ * their tables, and blocks waiting in the queue at exit stay referenced. */
+dbg_state_t &dbg_state();
+#define g_dbg (::wl_chk::dbg_state())
 
 inline block_hdr_t *hdr_of(void *data)
 {

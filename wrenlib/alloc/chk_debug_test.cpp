@@ -9,6 +9,15 @@
 
 #include "chk_probe_util.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CHK_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CHK_TEST_ASAN 1
+#endif
+
 namespace {
 
 using chk_test::has;
@@ -48,14 +57,10 @@ TEST(ChkGuard, GuardAreaCoversAlignmentPaddingAndTheGuardOption)
 {
     // 13 bytes at alignment 4: 3 bytes of padding and a guard of 0 + 1
     // rounded to 4, so offsets 13 to 19 are watched.
-    auto far = run_probe({"overrun", "6"}, {{"CHK", "-tail=1"}, {"CHKFLAGS", "1"}});
-    std::string a = probe_addr(far, "block");
-    EXPECT_TRUE(has(far.err, "\n    Modified 1 byte at: " + plus(a, 19) + " - 6 bytes past end")) << far.err;
-    EXPECT_EQ(far.status, 0); // CHKFLAGS: reported, not fatal
-
-    auto beyond = run_probe({"overrun", "7"}, {{"CHK", "-tail=1"}});
-    EXPECT_EQ(beyond.status, 0);
-    EXPECT_FALSE(has(beyond.err, "Overwritten")) << beyond.err;
+    auto distant = run_probe({"overrun", "6"}, {{"CHK", "-tail=1"}, {"CHKFLAGS", "1"}});
+    std::string a = probe_addr(distant, "block");
+    EXPECT_TRUE(has(distant.err, "\n    Modified 1 byte at: " + plus(a, 19) + " - 6 bytes past end")) << distant.err;
+    EXPECT_EQ(distant.status, 0); // CHKFLAGS: reported, not fatal
 
     auto wider = run_probe({"overrun", "7"}, {{"CHK", "-tail=1 -guard=8"}, {"CHKFLAGS", "1"}});
     EXPECT_TRUE(has(wider.err, "7 bytes past end")) << wider.err;
@@ -63,6 +68,16 @@ TEST(ChkGuard, GuardAreaCoversAlignmentPaddingAndTheGuardOption)
     // No check before "skip" allocations have been made.
     auto skipped = run_probe({"overrun", "0"}, {{"CHK", "-tail=1 -skip=100000"}});
     EXPECT_EQ(skipped.status, 0) << skipped.err;
+}
+
+TEST(ChkGuard, WritesBeyondTheGuardAreaAreNotSeen)
+{
+#ifdef CHK_TEST_ASAN
+    GTEST_SKIP() << "the write lands past the end of the system block, which the sanitizer stops first";
+#endif
+    auto beyond = run_probe({"overrun", "7"}, {{"CHK", "-tail=1"}});
+    EXPECT_EQ(beyond.status, 0);
+    EXPECT_FALSE(has(beyond.err, "Overwritten")) << beyond.err;
 }
 
 // --------------------------------------------------------------- double frees
