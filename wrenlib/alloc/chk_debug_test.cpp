@@ -84,13 +84,13 @@ TEST(ChkGuard, WritesBeyondTheGuardAreaAreNotSeen)
 
 TEST(ChkDoubleFree, BlockStillQueuedIsReportedWithItsHistory)
 {
-    auto r = run_probe({"double_free", "24", "5"}, {{"CHK", "-tail=1000"}});
+    auto r = run_probe({"double_free", "24", "5", "3"}, {{"CHK", "-tail=1000"}});
     std::string a = probe_addr(r, "block");
     EXPECT_TRUE(r.aborted);
     EXPECT_TRUE(has(r.err, "CHK_ALLOC: Trying to free memory at " + a + " which is already free.\n")) << r.err;
     EXPECT_TRUE(has(r.dump, "*** Trying to free memory at " + a + " which is already free.\n\n    Current free id#"))
         << r.dump;
-    EXPECT_TRUE(has(r.dump, " (6 free()'s ago)\n    There have been 5 calls to malloc() since that free()\n"))
+    EXPECT_TRUE(has(r.dump, " (6 free()'s ago)\n    There have been 3 calls to malloc() since that free()\n"))
         << r.dump;
     EXPECT_TRUE(has(r.dump, "\n    Current stack:\n")) << r.dump;
     EXPECT_TRUE(has(r.dump, "\n    Allocated from:\n")) << r.dump;
@@ -321,7 +321,13 @@ TEST(ChkTrace, TraceBitsAndMallocLog)
     EXPECT_TRUE(has(r.out, "ALLOC:  15\n")) << r.out;
 
     auto log = run_probe({"ops"}, {{"CHK", "-malloc_log -quiet"}});
-    std::string a = probe_addr(log, "block"), g = probe_addr(log, "grown"), c = probe_addr(log, "calloc");
+    // The log writes addresses without leading zeros.
+    auto bare = [&](const char *label) {
+        char buf[32];
+        snprintf(buf, sizeof buf, "0x%llx", strtoull(probe_addr(log, label).c_str(), nullptr, 16));
+        return std::string(buf);
+    };
+    std::string a = bare("block"), g = bare("grown"), c = bare("calloc");
     EXPECT_TRUE(has(log.out, " malloc(24) := " + a + "\n")) << log.out;
     EXPECT_TRUE(has(log.out, " realloc(" + a + ", 48) := " + g + "\n")) << log.out;
     EXPECT_TRUE(has(log.out, " free(" + g + ")\n")) << log.out;

@@ -120,6 +120,17 @@ void heap_check(bool force)
     else if (++g_hc.hc_calls % every != 0)
         return;
     g_hc.hc_running = true;
+    // The debug file is opened by the first damage found, not by every
+    // check: a clean run leaves nothing behind in /tmp.
+    bool any = false;
+    for (const queue_entry_t &e : g_dbg.d_queue)
+        any = any || (e.fq_data && hdr_of(e.fq_data)->bh_magic != CHK_MAGIC_FREE);
+    for (trk_t *t = g_dbg.d_live; t && !any; t = t->t_next)
+        any = guard_damaged(data_of_trk(t), static_cast<size_t>(hdr_of(data_of_trk(t))->bh_size));
+    if (!any) {
+        g_hc.hc_running = false;
+        return;
+    }
     FILE *f = debug_file();
     int bad = check_freed(f);
     int pos = 0;

@@ -43,13 +43,21 @@ int overrun(int past)
     return 0;
 }
 
-int double_free(size_t size, int frees_between)
+/* The blocks freed in between exist before the block of interest and no
+ * allocation follows its release, so its address cannot have been handed
+ * out again when it is freed the second time. */
+int double_free(size_t size, int frees_between, int allocs_after)
 {
+    std::vector<void *> between;
+    for (int i = 0; i < frees_between; i++)
+        between.push_back(chk_alloc(8));
     void *p = chk_alloc(size);
     say("block", p);
     chk_free(p);
-    for (int i = 0; i < frees_between; i++)
-        chk_free(chk_alloc(8));
+    for (int i = 0; i < allocs_after; i++)
+        g_sink = chk_alloc(40);
+    for (void *b : between)
+        chk_free(b);
     chk_free(p);
     return 0;
 }
@@ -192,7 +200,7 @@ void hook(const char *msg) { printf("hook: %s\n", msg); fflush(stdout); }
 int with_hook()
 {
     chk_set_error_hook(hook);
-    return double_free(24, 0);
+    return double_free(24, 0, 0);
 }
 
 int monitor()
@@ -251,7 +259,8 @@ int main(int argc, char **argv)
     if (!strcmp(what, "overrun"))
         return overrun(argc > 2 ? atoi(argv[2]) : 0);
     if (!strcmp(what, "double_free"))
-        return double_free(argc > 2 ? strtoul(argv[2], nullptr, 0) : 24, argc > 3 ? atoi(argv[3]) : 0);
+        return double_free(argc > 2 ? strtoul(argv[2], nullptr, 0) : 24, argc > 3 ? atoi(argv[3]) : 0,
+                           argc > 4 ? atoi(argv[4]) : 0);
     if (!strcmp(what, "wild_free"))
         return wild_free();
     if (!strcmp(what, "leaks"))
