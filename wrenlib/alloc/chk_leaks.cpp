@@ -14,12 +14,19 @@ extern char **environ;
 #endif
 
 /* The program's own initialised and zeroed data, as the linker marks it. */
-#if defined(_WIN32)
+#if defined(_WIN64)
 extern "C" char __data_start__[], __data_end__[], __bss_start__[], __bss_end__[];
 #define WL_DATA_START __data_start__
 #define WL_DATA_END __data_end__
 #define WL_BSS_START __bss_start__
 #define WL_BSS_END __bss_end__
+#elif defined(_WIN32)
+// 32-bit names carry the compiler's leading underscore already.
+extern "C" char _data_start__[], _data_end__[], _bss_start__[], _bss_end__[];
+#define WL_DATA_START _data_start__
+#define WL_DATA_END _data_end__
+#define WL_BSS_START _bss_start__
+#define WL_BSS_END _bss_end__
 #elif defined(__linux__)
 extern "C" char __data_start[], _edata[], __bss_start[], _end[];
 #define WL_DATA_START __data_start
