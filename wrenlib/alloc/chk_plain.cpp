@@ -42,12 +42,18 @@ void remember_freed(big_table_t &t, uintptr_t a)
 struct quarantine_t {
     block_hdr_t *q_slot[QUEUE] = {};
     unsigned q_next = 0;
+#ifndef _WIN32
     ~quarantine_t();
+#endif
 };
 
 thread_local bool t_quarantine_gone = false;
+/* On Windows the runtime frees a thread's variables before it runs their
+ * destructors, so a destructor here would write into freed storage: there
+ * the few blocks a thread still holds when it ends are not given back. */
 thread_local quarantine_t t_quarantine;
 
+#ifndef _WIN32
 quarantine_t::~quarantine_t()
 {
     t_quarantine_gone = true;
@@ -56,6 +62,7 @@ quarantine_t::~quarantine_t()
         h = nullptr;
     }
 }
+#endif
 
 } // namespace
 
