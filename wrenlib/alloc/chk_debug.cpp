@@ -46,7 +46,8 @@ void report_unlocked(ulock_t &lk, const char *msg, bool fatal)
     lk.lock();
 }
 
-/* The size limits; false when a report was made and the program goes on. */
+/* The size limits: each one broken is reported, and the request goes on
+ * when the report lets the program continue. */
 void check_limits(ulock_t &lk, size_t size, const char *what)
 {
     char msg[256];

@@ -134,8 +134,8 @@ void *dbg_alloc(size_t size, call_kind kind, const char *tag, const void *caller
 void dbg_free(void *ptr, const void *caller);
 void *dbg_realloc(void *ptr, size_t size, const void *caller);
 void dbg_init();
-/* Calls fn(data, size, tag, id, position) for every tracked live block,
- * newest first; the lock must be held. */
+/* Calls fn for every tracked live block, newest first; the lock must be
+ * held. */
 void dbg_each_live(void (*fn)(void *ctx, void *data, size_t size, const char *tag,
                               unsigned long id, const void *caller, const uintptr_t *stack),
                    void *ctx);
