@@ -9,6 +9,10 @@
 #include <filesystem>
 #include <string>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include "chk_testutil.h"
@@ -113,6 +117,48 @@ TEST(ChkFatal, ReportWritesStatisticsDumpToDebugFile)
     for (const char *label : {"Biggest block (realloc):", "#alloc:", "#calloc:", "#zalloc:",
                               "#realloc:", "#strdup:"})
         EXPECT_GE(value(label), 0) << label;
+}
+
+TEST(ChkDebugFile, NameInTheSharedDirectoryIsNeverTakenOver)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "planted symbolic links are a POSIX attack; the file is still created exclusively";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a process with no debug file yet
+    std::string victim = chk_test::scratch_file("chk_victim");
+    std::string out = chk_test::scratch_file("chk_link_stdout");
+    {
+        FILE *f = fopen(victim.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        fputs("precious\n", f);
+        fclose(f);
+    }
+    EXPECT_EXIT(
+        {
+            chk_test::set_env("CHKFLAGS", "1");
+            chk_test::set_env("CHK_FILE", nullptr);
+            if (!freopen(out.c_str(), "w", stdout))
+                abort();
+            std::string link = "/tmp/chkalloc." + std::to_string(chk_test::pid()) + ".out";
+            if (symlink(victim.c_str(), link.c_str()) != 0)
+                abort();
+            alignas(16) unsigned char foreign[CHK_HEADER_SIZE + 8] = {};
+            chk_free(foreign + CHK_HEADER_SIZE);
+            fflush(stdout);
+            unlink(link.c_str());
+            exit(0);
+        },
+        ::testing::ExitedWithCode(0), "Trying to free unallocated memory");
+    std::string kept = chk_test::read_file(victim);
+    std::string said = chk_test::read_file(out);
+    std::error_code ec;
+    std::filesystem::remove(victim, ec);
+    std::filesystem::remove(out, ec);
+    EXPECT_EQ(kept, "precious\n");
+    // The dump went to standard output instead.
+    EXPECT_NE(said.find("**** CHK_ALLOC: *************\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find("CHK: Memory dump info logged to"), std::string::npos) << said;
+#endif
 }
 
 /* Runs `what` in a child with standard output in a file; returns that

@@ -20,7 +20,7 @@ void *aligned_alloc_chk(size_t size, std::align_val_t al)
         align = alignof(void *);
     size_t extra = align + sizeof(void *);
     size_t want = size > SIZE_MAX - extra ? SIZE_MAX : size + extra;
-    char *raw = static_cast<char *>(chk_alloc(want));
+    char *raw = static_cast<char *>(check_alloc(want, "chk_alloc()", WL_CALLER()));
     uintptr_t first = reinterpret_cast<uintptr_t>(raw) + sizeof(void *);
     uintptr_t data = (first + align - 1) & ~static_cast<uintptr_t>(align - 1);
     reinterpret_cast<void **>(data)[-1] = raw;
@@ -41,10 +41,10 @@ void aligned_free_chk(void *ptr)
  * ours out of the static library. */
 void wl_chk::new_routing_anchor() {}
 
-void *operator new(std::size_t n) { return chk_alloc(n); }
-void *operator new[](std::size_t n) { return chk_alloc(n); }
-void *operator new(std::size_t n, const std::nothrow_t &) noexcept { return chk_alloc(n); }
-void *operator new[](std::size_t n, const std::nothrow_t &) noexcept { return chk_alloc(n); }
+void *operator new(std::size_t n) { return check_alloc(n, "chk_alloc()", WL_CALLER()); }
+void *operator new[](std::size_t n) { return check_alloc(n, "chk_alloc()", WL_CALLER()); }
+void *operator new(std::size_t n, const std::nothrow_t &) noexcept { return check_alloc(n, "chk_alloc()", WL_CALLER()); }
+void *operator new[](std::size_t n, const std::nothrow_t &) noexcept { return check_alloc(n, "chk_alloc()", WL_CALLER()); }
 
 void *operator new(std::size_t n, std::align_val_t al) { return aligned_alloc_chk(n, al); }
 void *operator new[](std::size_t n, std::align_val_t al) { return aligned_alloc_chk(n, al); }

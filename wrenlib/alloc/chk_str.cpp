@@ -13,7 +13,7 @@ char *chk_strdup(const char *s)
     if (!s)
         return nullptr;
     size_t n = strlen(s) + 1;
-    char *p = static_cast<char *>(core_alloc(n, call_kind::strdup));
+    char *p = static_cast<char *>(core_alloc(n, call_kind::strdup, "chk_strdup", WL_CALLER()));
     memcpy(p, s, n);
     return p;
 }
@@ -23,7 +23,7 @@ char *chk_strndup(const char *s, size_t n)
 {
     if (!s)
         return nullptr;
-    char *p = static_cast<char *>(core_alloc(n, call_kind::strdup));
+    char *p = static_cast<char *>(core_alloc(n, call_kind::strdup, "chk_strdup", WL_CALLER()));
     memcpy(p, s, n);
     return p;
 }
@@ -37,7 +37,7 @@ char *chk_makestr(const char *first, ...)
         total += strlen(s);
     va_end(ap);
 
-    char *out = static_cast<char *>(core_alloc(total, call_kind::alloc));
+    char *out = static_cast<char *>(core_alloc(total, call_kind::alloc, "chk_makestr", WL_CALLER()));
     char *dst = out;
     va_start(ap, first);
     for (const char *s = first; s; s = va_arg(ap, const char *)) {

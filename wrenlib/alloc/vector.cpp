@@ -20,14 +20,17 @@ struct block_pos_t {
     int32_t offset;
 };
 
+// The index covers every record the blocks can hold, not only those stored
+// when it was built: appends that fill the last block leave the index in
+// place, and a record stored after the build must still find its slot.
 int32_t index_slots(const vector_t *v) {
-    return v->num / kIndexSpan + 1;
+    int32_t capacity = v->v_last ? v->v_last->vb_first + v->v_per_block : 0;
+    return capacity / kIndexSpan + 1;
 }
 
 // Slot s holds the first block whose end reaches past record s * 1024;
 // since a block holds fewer than 1024 records, that block starts at or
-// before every record of the slot and no slot is skipped.  Blocks whose end
-// falls beyond the records stored map past the last slot and are left out.
+// before every record of the slot and no slot is skipped.
 void vec_build_index(vector_t *v) {
     int32_t slots = index_slots(v);
     v->v_index = static_cast<vector_block_t **>(chk_zalloc(sizeof(vector_block_t *) * size_t(slots)));
@@ -47,7 +50,7 @@ block_pos_t find_block(vector_t *v, int n) {
     if (!v->v_index)
         vec_build_index(v);
     int32_t slot = n / kIndexSpan;
-    if (slot >= index_slots(v))
+    if (n >= v->num || slot >= index_slots(v))
         slot = index_slots(v) - 1; // past the end: the walk below reports it
     vector_block_t *vep = v->v_index[slot];
     while (!vep && slot > 0)

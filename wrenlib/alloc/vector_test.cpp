@@ -49,6 +49,28 @@ TEST(Vector, ElemFindsEveryRecordForAnyBlockSize) {
     vec_destroy(v);
 }
 
+TEST(Vector, LookupsBetweenAppendsThatFillTheLastBlock) {
+    // The index built at 631 records must still serve records stored after
+    // it, up to the end of the last block, without a new block to drop it.
+    vector_t *v = filled(630, 631);
+    EXPECT_EQ(number_at(vec_elem(v, 0)), 0);
+    for (int i = 631; i < 1100; i++) {
+        rec_t r{i, {}};
+        vec_append(v, &r);
+    }
+    EXPECT_EQ(number_at(vec_elem(v, 1024)), 1024);
+    EXPECT_EQ(number_at(vec_seek(v, 1099)), 1099);
+    EXPECT_EQ(number_at(vec_prev(v)), 1098);
+    for (int i = 1100; i < 3000; i++) {
+        rec_t r{i, {}};
+        vec_append(v, &r);
+        if (i % 97 == 0) {
+            ASSERT_EQ(number_at(vec_elem(v, i)), i) << i;
+        }
+    }
+    vec_destroy(v);
+}
+
 TEST(Vector, StoredRecordsNeverMove) {
     std::vector<void *> stored;
     vector_t *v = filled(50, 10, &stored);

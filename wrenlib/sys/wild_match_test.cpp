@@ -104,6 +104,24 @@ TEST(WildMatch, LongNamesWithManyStars) {
     EXPECT_EQ(wild_match(name.c_str(), "*.c", 0), 1);
 }
 
+TEST(WildMatch, StarsInsideRepeatedAlternativesStayPolynomial) {
+    // A search that retries every split of the name among the stars takes
+    // exponential time here; twenty groups would never finish.
+    std::string pattern;
+    for (int i = 0; i < 20; i++)
+        pattern += "{*a,*b}";
+    const std::string name = "abababababababababababababababab";
+    EXPECT_EQ(wild_match(name.c_str(), (pattern + "c").c_str(), 0), 0);
+    EXPECT_EQ(wild_match((name + "c").c_str(), (pattern + "c").c_str(), 0), 1);
+    EXPECT_EQ(wild_match(name.c_str(), pattern.c_str(), 0), 1);
+    EXPECT_EQ(wild_match("abc", (pattern + "c").c_str(), 0), 0); // each group needs a letter
+    EXPECT_EQ(wild_match("xyzzy", "{*a,*b}{*a,*b}{*a,*b}{*a,*b}{*a,*b}{*a,*b}c", 0), 0);
+    // A long pattern takes allocated tables instead of the stack.
+    const std::string long_pattern = std::string(599, '?') + "{q,r}";
+    EXPECT_EQ(wild_match(std::string(600, 'q').c_str(), long_pattern.c_str(), 0), 1);
+    EXPECT_EQ(wild_match(std::string(599, 'q').c_str(), long_pattern.c_str(), 0), 0);
+}
+
 // The model: the same language written as an ECMAScript regular expression.
 std::string to_regex(const std::string &p, size_t &i, bool in_group) {
     std::string out;

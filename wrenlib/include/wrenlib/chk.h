@@ -36,8 +36,11 @@ void check_free(void *ptr, const char *tag, const void *caller);
 void chk_init(void);
 void chk_exit_report(void);
 
-/* 1 while the debugging mode is on (always 0 until that mode exists). */
+/* 1 when the CHK settings turned the debugging mode on for this run. */
 int chk_debugging(void);
+
+/* A routine the error reports call, before they stop the program. */
+void chk_set_error_hook(void (*hook)(const char *msg));
 
 typedef struct chk_stats_t {
     unsigned long cs_bytes;          /* bytes currently allocated */
