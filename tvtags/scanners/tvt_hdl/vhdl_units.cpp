@@ -10,8 +10,8 @@
 namespace {
 
 // The architecture being read: its own name, which its "end" may repeat.
-char arch_name[TAG_NAME_SIZE];
-dstr_t vh_args;
+thread_local char arch_name[TAG_NAME_SIZE];
+thread_local dstr_t vh_args;
 
 bool same_name_nocase(const char *a, const char *b)
 {
