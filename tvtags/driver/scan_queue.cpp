@@ -18,6 +18,7 @@
 #include "scan/tvt_lex.h"
 #include "scan/tvt_settings.h"
 #include "scan/tvt_tag.h"
+#include "scanners/tvt_scanners.h"
 #include "wrenlib/chk.h"
 #include "wrenlib/dstr.h"
 #include "wrenlib/fmt.h"
@@ -239,8 +240,7 @@ void scanning_thread(void *)
     }
     wl_monitor_leave(q.mon);
     // What this thread's scans kept between files.
-    lex_release_thread();
-    inh_free();
+    tvt_scanners_release_thread();
 }
 
 // An exit in the middle of a run (a full disk, say) must not tear down

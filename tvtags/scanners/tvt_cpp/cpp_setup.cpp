@@ -7,7 +7,7 @@
 #include "wrenlib/chk.h"
 #include "wrenlib/fmt.h"
 
-constinit thread_local cpp_state_t cpp_st;
+constinit thread_local cpp_state_t cpp_st{};
 
 namespace {
 

@@ -310,3 +310,11 @@ void vh_statement(int t, int &parent, int &unit)
         return;
     }
 }
+
+extern "C" void tvt_hdl_release(void)
+{
+    if (vh_args.dl_str)
+        dstr_free(&vh_args);
+    if (vl_st.args.dl_str)
+        dstr_free(&vl_st.args);
+}

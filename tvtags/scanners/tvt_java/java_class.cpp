@@ -84,7 +84,7 @@ int read_components()
     components().clear();
     int depth = 1;
     bool have = false;
-    tag_rec_t cand;
+    tag_rec_t cand = {};
     for (;;) {
         int t = jv_next();
         switch (t) {

@@ -6,7 +6,7 @@
 #include "java_internal.h"
 #include "wrenlib/fmt.h"
 
-constinit thread_local jv_state_t jv_st;
+constinit thread_local jv_state_t jv_st{};
 
 namespace {
 
