@@ -127,7 +127,8 @@ def main():
     # The same scan on the main thread alone, for the gain of the others.
     single = best([tv, "-q", "-o", db, "-I", lst], root, a.repeat, rm("tv.tags"),
                   dict(os.environ, TVTAGS_THREADS="0"))
-    print("\n  tvtags on one thread (TVTAGS_THREADS=0): %.2f s, cpu %.2f s, %.0f MB" % single)
+    print("\n  tvtags on one thread (TVTAGS_THREADS=0): %.2f s, cpu %.2f s, %.0f MB"
+          % (single[0], single[2], single[1]))
     ours = best([tv, "-q", "-o", db, "-I", lst], root, a.repeat, rm("tv.tags"))
     report("full scan into a new database", ("tvtags (binary)", ours), peers_full)
 
