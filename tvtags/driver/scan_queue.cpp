@@ -62,6 +62,11 @@ struct scan_queue_t {
     bool stop = false;                   // under the monitor
     std::deque<scan_job_t *> in_order;   // submitted, not yet written; under the monitor
     tag_anon_t anon_written = {0, 0};    // the counters after the written files; under the monitor
+    // Who waits, so that a change wakes only those it concerns: the
+    // monitor has one condition, and a wake-up per file for every thread
+    // costs more than small files take to scan.  Under the monitor.
+    int idle_scanners = 0;
+    bool writer_waits = false;
 };
 
 scan_queue_t *queue_state;
@@ -225,8 +230,11 @@ void scanning_thread(void *)
     scan_queue_t &q = queue();
     wl_monitor_enter(q.mon);
     for (;;) {
-        while (q.todo.empty() && !q.stop)
+        while (q.todo.empty() && !q.stop) {
+            q.idle_scanners++;
             wl_monitor_wait(q.mon);
+            q.idle_scanners--;
+        }
         if (q.stop)
             break;
         scan_job_t *j = q.todo.front();
@@ -236,7 +244,9 @@ void scanning_thread(void *)
         run_job(j, true);
         wl_monitor_enter(q.mon);
         j->done = true;
-        wl_monitor_notify_all(q.mon);
+        // The writer waits for the first file in order only.
+        if (q.writer_waits && !q.in_order.empty() && q.in_order.front() == j)
+            wl_monitor_notify_all(q.mon);
     }
     wl_monitor_leave(q.mon);
     // What this thread's scans kept between files.
@@ -333,8 +343,11 @@ void write_done(size_t keep)
             return;
         }
         scan_job_t *j = q.in_order.front();
-        while (!j->done && q.in_order.size() > keep)
+        while (!j->done && q.in_order.size() > keep) {
+            q.writer_waits = true;
             wl_monitor_wait(q.mon);
+            q.writer_waits = false;
+        }
         if (!j->done) {
             wl_monitor_leave(q.mon);
             return;
@@ -381,7 +394,8 @@ void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
     wl_monitor_enter(q.mon);
     q.in_order.push_back(j);
     q.todo.push_back(j);
-    wl_monitor_notify_all(q.mon);
+    if (q.idle_scanners > 0)
+        wl_monitor_notify_all(q.mon);
     wl_monitor_leave(q.mon);
     write_done(q.ahead);
 }
