@@ -20,6 +20,8 @@ fi
 awk -v q="$cache/kernel-c.quarter.list" -v h="$cache/kernel-c.half.list" '
     NR % 4 == 1 { print > q }
     NR % 2 == 1 { print > h }' "$cache/kernel-c.list"
+# A tree of ordinary size: the fs, net, kernel, mm and sound folders.
+grep -E '^(fs|net|kernel|mm|sound)/' "$cache/kernel-c.list" > "$cache/kernel-c.subset.list"
 echo "kernel: $(wc -l < "$cache/kernel-c.list") C files in $cache/linux-source-6.1"
 # Each language family's corpora: bench/corpora/NAME.sh installs its
 # packages and unpacks what it needs under the cache.

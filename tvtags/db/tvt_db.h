@@ -52,6 +52,7 @@ struct stage_rec_t {
     uint32_t sr_args;
     uint32_t sr_inherit;   /* names, each with its NUL, and one more NUL */
     uint32_t sr_inherit_len;
+    uint32_t sr_name_crc;  /* CRC of the name with its NUL, taken where the tag was staged */
     uint16_t sr_type;
 };
 
@@ -145,6 +146,9 @@ void db_chain_append(tvt_db_t *db, uint32_t first_field, uint32_t last_field, ui
 
 /* tvt_strings.cpp */
 uint32_t db_intern(tvt_db_t *db, int kind, const char *bytes, int len);
+/* db_intern of a tag name whose CRC (bytes and NUL) is already known: the
+ * scanning threads take it, so that the writer need not. */
+uint32_t db_intern_name(tvt_db_t *db, const char *bytes, int len, uint32_t crc);
 void db_release_name(tvt_db_t *db, uint32_t ref);
 void db_share_drop(tvt_db_t *db);
 bool db_text_ok(const tvt_db_t *db, uint32_t ref);      /* NUL-terminated inside the file */

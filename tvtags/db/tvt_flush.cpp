@@ -203,7 +203,7 @@ void intern_names(tvt_db_t *db)
     tvt_stage_t *st = db->d_stage;
     for_each_staged(st->s_recs, [&](stage_rec_t *r) {
         std::string_view name = db_arena_text(st, r->sr_name);
-        uint32_t ref = db_intern(db, TVT_KIND_NAME, name.data(), (int) name.size() + 1);
+        uint32_t ref = db_intern_name(db, name.data(), (int) name.size() + 1, r->sr_name_crc);
         if (ref == 0)
             db_growth_failed(db, 0);
         r->sr_name = ref;

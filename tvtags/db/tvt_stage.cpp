@@ -8,6 +8,7 @@
 
 #include <string_view>
 
+#include "wrenlib/byteorder.h"
 #include "wrenlib/fmt.h"
 #include "wrenlib/list.h"
 #include "tvt_db.h"
@@ -173,6 +174,10 @@ int tvt_stage_add(tvt_stage_t *st, const tag_entry_t *e)
     stage_rec_t r;
     memset(&r, 0, sizeof r);
     r.sr_name = arena_put(st, e->te_name, DB_MAX_NAME);
+    if (r.sr_name != 0) {
+        std::string_view name = db_arena_text(st, r.sr_name);
+        r.sr_name_crc = crc32(name.data(), (int) name.size() + 1);
+    }
     r.sr_line = line;
     r.sr_flags = e->te_flags;
     r.sr_type = e->te_type;

@@ -83,9 +83,8 @@ uint32_t share_hit(tvt_db_t *db, uint32_t ref)
     return ref;
 }
 
-uint32_t intern_name(tvt_db_t *db, const char *bytes, int len)
+uint32_t intern_name(tvt_db_t *db, const char *bytes, int len, uint32_t crc)
 {
-    uint32_t crc = crc32(bytes, len);
     uint32_t ref = db->d_share.find(crc, [&](uint32_t r) { return same_name(db, r, bytes, len); });
     if (ref != 0)
         return share_hit(db, ref);
@@ -128,12 +127,21 @@ uint32_t db_intern(tvt_db_t *db, int kind, const char *bytes, int len)
         len = kMaxEntryText;
     }
     if (kind == TVT_KIND_NAME)
-        return intern_name(db, bytes, len);
+        return intern_name(db, bytes, len, crc32(bytes, len));
     uint32_t c = store_entry(db, kind, (uint32_t) len);
     if (c == 0)
         return 0;
     memcpy(db_at(db, c + CHUNK_HDR), bytes, (size_t) len);
     return c + CHUNK_HDR;
+}
+
+uint32_t db_intern_name(tvt_db_t *db, const char *bytes, int len, uint32_t crc)
+{
+    // Names that one-character codes stand for, or that must be cut, take
+    // the general road.
+    if ((len == 2 && bytes[0] != 0) || len > kMaxEntryText)
+        return db_intern(db, TVT_KIND_NAME, bytes, len);
+    return intern_name(db, bytes, len, crc);
 }
 
 void db_release_name(tvt_db_t *db, uint32_t ref)

@@ -44,7 +44,7 @@ protected:
     {
         saved_opt = tvt_opt;
         saved_run = tvt_run;
-        tvt_run.current_file = nullptr;
+        tvt_current_file = nullptr;
         tvt_run.file_start = 0;
         tvt_run.scanned_count = 0;
         dstr_init(&tvt_run.scanned, 64);
@@ -88,7 +88,7 @@ protected:
             dstr_add_mem(&tvt_run.scanned, &p, sizeof p);
             tvt_run.scanned_count++;
         }
-        tvt_run.current_file = p;
+        tvt_current_file = p;
         text_begin_file();
     }
 

@@ -56,8 +56,8 @@ gather_t target_of(text_file_t *f)
     return {&text_store, &store_names, &store_strings, false};
 }
 
-// The sink's target belongs to whichever thread scans.
-gather_t target = target_of(nullptr);
+// Each scanning thread gathers into its own file's entries.
+thread_local gather_t target = target_of(nullptr);
 
 int first_of_file(const gather_t &g)
 {
@@ -89,7 +89,7 @@ const char *type_name_of(int type)
 
 const char *current_file()
 {
-    return tvt_run.current_file ? tvt_run.current_file : "";
+    return tvt_current_file ? tvt_current_file : "";
 }
 
 char *copy_of(const char *s)
@@ -187,7 +187,7 @@ int text_sink(int type, tag_rec_t *rec)
         e.te_name = main_name(current_file());
     else
         e.te_name = copy_of(rec->tr_name);
-    e.te_file = tvt_run.current_file;
+    e.te_file = tvt_current_file;
     e.te_type = type;
     e.te_line = rec->tr_line;
     e.te_parent = rec->tr_parent;

@@ -13,7 +13,6 @@ extern "C" {
 
 typedef struct tvt_run_t {
     tvt_db_t *db;               /* open database, null in text mode */
-    const char *current_file;   /* file being scanned, for the fault message */
     dstr_t scanned;             /* char * of every file opened for scanning, in order */
     int scanned_count;
     int file_start;             /* first text entry of the current file */
@@ -22,6 +21,9 @@ typedef struct tvt_run_t {
 } tvt_run_t;
 
 extern tvt_run_t tvt_run;
+/* The file this thread is scanning, for the fault message and the text
+ * entries; null between files. */
+extern thread_local const char *tvt_current_file;
 
 int tvtags_main(int argc, char **argv);
 int process_file(const char *path);

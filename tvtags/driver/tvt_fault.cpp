@@ -14,8 +14,8 @@ void on_segv(int)
     signal(SIGSEGV, SIG_DFL);
     fflush(stdout);
     wl_printf("\nProgram error SIGSEGV received whilst processing:\n");
-    if (tvt_run.current_file)
-        wl_printf("File: %s\n", tvt_run.current_file);
+    if (tvt_current_file)
+        wl_printf("File: %s\n", tvt_current_file);
     else
         wl_printf("no current file\n");
     fflush(stdout);

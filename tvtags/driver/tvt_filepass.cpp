@@ -17,6 +17,7 @@
 #include "wrenlib/list.h"
 
 tvt_run_t tvt_run;
+thread_local const char *tvt_current_file;
 
 namespace {
 

@@ -2,6 +2,8 @@
  * the files it already holds (-refresh) and dropping files that are gone. */
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "driver/tvt_driver.h"
@@ -73,6 +75,19 @@ struct prune_progress_t {
     }
 };
 
+// The names the run opened and scanned: those files were there a moment
+// ago, so the prune need not ask for them again.
+std::unordered_set<std::string_view> scanned_names()
+{
+    std::unordered_set<std::string_view> names;
+    auto **p = reinterpret_cast<char **>(tvt_run.scanned.dl_str);
+    int n = tvt_run.scanned.dl_len / static_cast<int>(sizeof(char *));
+    names.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; i++)
+        names.insert(p[i]);
+    return names;
+}
+
 } // namespace
 
 extern "C" void prune_pass(void)
@@ -81,6 +96,7 @@ extern "C" void prune_pass(void)
     if (!db)
         return;
     prune_progress_t progress;
+    const std::unordered_set<std::string_view> scanned = scanned_names();
     const char *stored;
     uint32_t stored_time;
     int visited = 0;
@@ -93,7 +109,7 @@ extern "C" void prune_pass(void)
             continue;
         const char *local = tvt_strip_prefix(stored);
         wl_stat_t st;
-        if (tvt_file_seen(id) || wl_stat(local, &st) == 0)
+        if (tvt_file_seen(id) || scanned.count(local) || wl_stat(local, &st) == 0)
             continue;
         /* Removal frees the stored name, so work on copies. */
         std::string name(stored);

@@ -3,6 +3,7 @@
 // classes and the keyword hashes of each language descriptor.
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "lex_internal.h"
 #include "tvt_tag.h"
@@ -24,9 +25,11 @@ bool refill(lex_input_t &i)
         return false;
     i.blen = fread(i.block, 1, kBlockSize, i.fp);
     i.bpos = 0;
-    if (i.blen == 0)
+    // A short block is the last: the stream has already met the end, and
+    // asking again would cost one more read of nothing per file.
+    if (i.blen < kBlockSize)
         i.eof = true;
-    return !i.eof;
+    return i.blen > 0;
 }
 
 // Raw bytes for the binary reader: up to n from the block or the text.
@@ -132,15 +135,23 @@ void add_table(lang_desc_t *d, const keyword_t *tab, bool nocase, int nest)
     }
 }
 
+// Descriptors are shared by every scanning thread: the first scan of a
+// language builds its hashes, and the others wait for it, so that a table
+// is only read once whole.
+std::mutex desc_lock;
+
 void build_hashes(lang_desc_t *d)
 {
+    std::lock_guard<std::mutex> g(desc_lock);
+    if (!d->ld_token)
+        d->ld_token = lex_token;
     if (d->ld_kw_hash)
         return;
     d->ld_kw_hash = hash_create(16, 16);
     d->ld_dir_hash = hash_create(8, 16);
     add_table(d, d->ld_keywords, (d->ld_flags & LEX_NOCASE) != 0, 0);
-    if (lex_st.nbuilt < int(sizeof lex_st.built / sizeof lex_st.built[0]))
-        lex_st.built[lex_st.nbuilt++] = d;
+    if (lex_shared.nbuilt < int(sizeof lex_shared.built / sizeof lex_shared.built[0]))
+        lex_shared.built[lex_shared.nbuilt++] = d;
 }
 
 const keyword_t *find_in(hash_t *h, const char *word, int len)
@@ -168,7 +179,8 @@ const keyword_t *find_in(hash_t *h, const char *word, int len)
 
 } // namespace
 
-lex_state_t lex_st;
+constinit thread_local lex_state_t lex_st;
+lex_shared_t lex_shared;
 
 int lex_fill(void)
 {
@@ -245,7 +257,7 @@ const keyword_t *lex_find_directive(const char *word, int len)
 
 extern "C" {
 
-lex_t lex_ctx;
+thread_local lex_t lex_ctx;
 
 int lex_open_file(const char *path)
 {
@@ -253,6 +265,9 @@ int lex_open_file(const char *path)
     FILE *fp = fopen(path, "rb");
     if (!fp)
         return -1;
+    // The block buffer is the only buffer: the stream reads straight into
+    // it, without a buffer (and a size query) of its own.
+    setvbuf(fp, nullptr, _IONBF, 0);
     lex_input_t &i = in();
     reset_channel(i);
     if (!i.block)
@@ -317,14 +332,12 @@ lex_t *lex_init(lang_desc_t *desc)
     text_clear();
     tag_reset();
     if (desc) {
-        if (!desc->ld_token)
-            desc->ld_token = lex_token;
+        build_hashes(desc);
         build_classes(desc);
         x.lx_desc = desc;
         x.lx_flags = desc->ld_flags;
         x.lx_lang = desc->ld_lang;
         x.lx_names = desc->ld_keywords;
-        build_hashes(desc);
     }
     return &x;
 }
@@ -429,14 +442,22 @@ int lex_getbytes(void *dst, int n)
 
 void lex_release(void)
 {
-    for (int i = 0; i < lex_st.nbuilt; i++) {
-        lang_desc_t *d = lex_st.built[i];
-        int flags = (d->ld_flags & LEX_NOCASE) ? HASH_FREE_KEY : 0;
-        hash_destroy(d->ld_kw_hash, flags);
-        hash_destroy(d->ld_dir_hash, flags);
-        d->ld_kw_hash = d->ld_dir_hash = nullptr;
+    {
+        std::lock_guard<std::mutex> g(desc_lock);
+        for (int i = 0; i < lex_shared.nbuilt; i++) {
+            lang_desc_t *d = lex_shared.built[i];
+            int flags = (d->ld_flags & LEX_NOCASE) ? HASH_FREE_KEY : 0;
+            hash_destroy(d->ld_kw_hash, flags);
+            hash_destroy(d->ld_dir_hash, flags);
+            d->ld_kw_hash = d->ld_dir_hash = nullptr;
+        }
+        lex_shared.nbuilt = 0;
     }
-    lex_st.nbuilt = 0;
+    lex_release_thread();
+}
+
+void lex_release_thread(void)
+{
     lex_kw_filter_reset();
     lex_close_file();
     chk_free_ptr(&lex_st.in.block);

@@ -13,7 +13,7 @@ namespace {
 
 FILE *error_stream()
 {
-    return lex_st.err;
+    return lex_shared.err;
 }
 
 // A diagnostic in the form lex_error writes it: a blank line before the
@@ -36,12 +36,12 @@ extern "C" {
 
 void lex_set_error_stream(FILE *f)
 {
-    lex_st.err = f;
+    lex_shared.err = f;
 }
 
 void lex_set_debug(int on)
 {
-    lex_st.debug = on;
+    lex_shared.debug = on;
 }
 
 void lex_capture_errors(dstr_t *into)
@@ -75,15 +75,15 @@ void lex_error(const char *fmt, ...)
 
 void lex_trace(const char *text)
 {
-    if (!lex_st.debug && !tvt_opt.debug)
+    if (!lex_shared.debug && !tvt_opt.debug)
         return;
     wl_printf("%s:%d: %s\n", lex_file_path(), lex_ctx.lx_lineno, text ? text : "");
 }
 
 const char *format_count(long n)
 {
-    static char bufs[4][32];
-    static int next;
+    thread_local char bufs[4][32];
+    thread_local int next;
     char *out = bufs[next];
     next = (next + 1) % 4;
     // Digits from the right, a comma before every group of three.

@@ -31,19 +31,28 @@ struct lex_progress_t {
     long long last_second = 0;
 };
 
+// What one scanning thread reads and changes: each thread that scans has
+// its own, so that files can be scanned side by side.
 struct lex_state_t {
     lex_input_t in;
     unsigned char cls[256] = {};
-    FILE *err = nullptr;
     dstr_t *captured = nullptr;   // diagnostics go here instead of err
+    lex_progress_t progress;
+};
+
+extern constinit thread_local lex_state_t lex_st;
+
+// What every scanning thread shares: set by the driver before the scans,
+// and the keyword hashes, built once for the run under a lock.
+struct lex_shared_t {
+    FILE *err = nullptr;
     int debug = 0;
     // Descriptors whose hash tables were built, so they can be released.
     lang_desc_t *built[64] = {};
     int nbuilt = 0;
-    lex_progress_t progress;
 };
 
-extern lex_state_t lex_st;
+extern lex_shared_t lex_shared;
 
 // Reads the next piece of a line into the line buffer: its length, or -1
 // at the end of input.  Counts the line when the piece begins one.

@@ -24,7 +24,8 @@ struct kw_filter_state_t {
     kw_filter_t filters[kFilters];
     int next = 0;   // the slot to build into when the table is new
 };
-kw_filter_state_t kwf_st;
+// Each scanning thread keeps its own filters: they are built lazily.
+thread_local kw_filter_state_t kwf_st;
 
 unsigned signature(const char *word, int len)
 {

@@ -103,7 +103,7 @@ void lex_unget_token(int t)
 
 const char *lex_token_text(int t)
 {
-    static char buf[64];
+    thread_local char buf[64];
     const lex_t &x = lex_ctx;
     if (t == TOK_SYMBOL) {
         int n = x.lx_text.dl_str ? x.lx_text.dl_len : 0;

@@ -13,7 +13,8 @@ struct inherit_state_t {
     Head_p current = nullptr;  // list of owned name strings
 };
 
-inherit_state_t inh;
+// Each scanning thread has its own stack.
+thread_local inherit_state_t inh;
 
 void free_names(Head_p hp)
 {

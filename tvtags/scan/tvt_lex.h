@@ -11,6 +11,13 @@
 extern "C" {
 #endif
 
+/* State of one scan: every thread that scans files has its own copy. */
+#ifdef __cplusplus
+#define TVT_PER_THREAD thread_local
+#else
+#define TVT_PER_THREAD _Thread_local
+#endif
+
 /* Lexer flags. */
 #define LEX_CPP              0x1
 #define LEX_DOLLAR_IDENT     0x2
@@ -195,8 +202,8 @@ typedef struct lex_t {
     double lx_float;
 } lex_t;
 
-/* The one lexer context of the run. */
-extern lex_t lex_ctx;
+/* The lexer context of the scan on this thread. */
+extern TVT_PER_THREAD lex_t lex_ctx;
 
 /* Input channel: the driver opens each source file ("rb") and closes it. */
 int lex_open_file(const char *path);   /* 0, or -1 with errno set */
@@ -259,6 +266,9 @@ const char *format_count(long n);
 /* Releases the keyword hashes of every descriptor seen and the token text
  * buffers; called once at the end of the run. */
 void lex_release(void);
+/* Releases what the calling thread's scans hold (buffers, token texts);
+ * a scanning thread calls it before it ends. */
+void lex_release_thread(void);
 
 /* Keyword tables of the C family, shared with other languages' tables. */
 extern const keyword_t kw_c[];

@@ -13,13 +13,15 @@
 
 namespace {
 
+// The text sink is the run's; the database sink is set per scanning thread,
+// to the staging of the file that thread scans.
 struct emit_state_t {
-    tag_text_sink_t text_sink = nullptr;
     tag_db_sink_t db_sink = nullptr;
     void *db = nullptr;
 };
 
-emit_state_t emit;
+tag_text_sink_t text_sink_of_run = nullptr;
+thread_local emit_state_t emit;
 
 // Copies the lexer's current line without its line end.
 void copy_line(tag_rec_t *rec)
@@ -90,12 +92,13 @@ bool dstr_empty(const dstr_t *s)
 
 extern "C" {
 
-tag_rec_t tag_rec;
-uint16_t tag_level;
+thread_local tag_anon_t tag_anon;
+thread_local tag_rec_t tag_rec;
+thread_local uint16_t tag_level;
 
 void tag_set_text_sink(tag_text_sink_t sink)
 {
-    emit.text_sink = sink;
+    text_sink_of_run = sink;
 }
 
 void tag_set_db_sink(tag_db_sink_t sink, void *db)
@@ -147,7 +150,7 @@ int tag_add(int type, tag_rec_t *rec)
     if (rejected_by_filters(rec->tr_name))
         return -1;
     if (!tvt_opt.binary)
-        return emit.text_sink ? emit.text_sink(type, rec) : 0;
+        return text_sink_of_run ? text_sink_of_run(type, rec) : 0;
 
     tag_entry_t e;
     e.te_name = rec->tr_name;
@@ -210,7 +213,7 @@ int tag_xref(void)
 {
     if (tvt_opt.xref != 1)
         return 0;
-    static tag_rec_t copy;
+    thread_local tag_rec_t copy;
     copy = tag_rec;
     tag_capture(&copy, TAG_CAP_LINE | TAG_CAP_NAME);
     return tag_add(TT_XREF, &copy);

@@ -11,6 +11,14 @@
 extern "C" {
 #endif
 
+#ifndef TVT_PER_THREAD
+#ifdef __cplusplus
+#define TVT_PER_THREAD thread_local
+#else
+#define TVT_PER_THREAD _Thread_local
+#endif
+#endif
+
 /* Tag types: indexes into the tag-type table, the numbers stored in the
  * database. */
 enum {
@@ -63,9 +71,19 @@ typedef struct tag_entry_t {
     uint32_t te_flags;
 } tag_entry_t;
 
-/* The one current tag record of the run. */
-extern tag_rec_t tag_rec;
-extern uint16_t tag_level;
+/* The counters of anonymous names ("anon#%d"): one for enumerations, one
+ * for the other aggregates, each running over the whole run.  A thread
+ * that scans a file out of turn is told where they stand before it, and
+ * the driver reads back how many names the file took. */
+typedef struct tag_anon_t {
+    int32_t ta_struct;
+    int32_t ta_enum;
+} tag_anon_t;
+extern TVT_PER_THREAD tag_anon_t tag_anon;
+
+/* The current tag record of the scan on this thread. */
+extern TVT_PER_THREAD tag_rec_t tag_rec;
+extern TVT_PER_THREAD uint16_t tag_level;
 
 /* tag_capture what-bits. */
 #define TAG_CAP_LINE   1
@@ -97,6 +115,8 @@ Head_p inh_current(void);
 typedef int (*tag_text_sink_t)(int type, tag_rec_t *rec);
 typedef int (*tag_db_sink_t)(void *db, const tag_entry_t *entry);
 void tag_set_text_sink(tag_text_sink_t sink);
+/* The database sink is the calling thread's: each scanning thread stages
+ * the tags of its own file. */
 void tag_set_db_sink(tag_db_sink_t sink, void *db);
 
 #define TAG_TRACE(type, rec) tag_trace((type), (rec), __FILE__, __LINE__)

@@ -1,6 +1,8 @@
 // The built-in scanners, by language id.  A scanner registered by an
 // extension library for the same id is called instead.
 #include "scan/tvt_lang.h"
+#include "scan/tvt_lex.h"
+#include "scan/tvt_tag.h"
 #include "scanners/tvt_scanners.h"
 
 extern "C" {
@@ -61,3 +63,12 @@ const scanner_row_t scanner_table[] = {
 };
 
 } // extern "C"
+
+extern "C" void tvt_scanners_release_thread(void)
+{
+    tvt_cpp_release();
+    tvt_java_release();
+    tvt_hdl_release();
+    inh_free();
+    lex_release_thread();
+}

@@ -83,6 +83,13 @@ void tvt_java_release(void);
 /* The hardware-description family. */
 int tvt_verilog_scan(void); /* 45 Verilog, 40 System Verilog */
 int tvt_vhdl_scan(void);    /* 46 VHDL */
+/* Frees the argument texts the family keeps between files. */
+void tvt_hdl_release(void);
+
+/* Frees what the calling thread's scans keep between files (the lexer's
+ * buffers, the families' texts, the inheritance stack); a scanning thread
+ * calls it before it ends. */
+void tvt_scanners_release_thread(void);
 
 #ifdef __cplusplus
 }

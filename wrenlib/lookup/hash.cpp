@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
 #include "wrenlib/byteorder.h"
 #include "wrenlib/chk.h"
@@ -18,7 +19,11 @@ constexpr int kLoad = 8;
 // Keeps the bucket count and kLoad times it inside 32 bits.
 constexpr int64_t kMaxBuckets = int64_t(1) << 26;
 
+// Tables are made and filled on every thread that scans or writes, so the
+// pool they share is taken under a lock; a table itself belongs to one
+// thread at a time, or is only read once built.
 struct hash_state_t {
+    std::mutex lock;
     vm_pool_t entries{};
 };
 hash_state_t hash_state;
@@ -72,7 +77,11 @@ hash_entry_t **find_int(hash_t *t, int32_t key) {
 
 // Puts a new entry at the head of its chain; the key is set by the caller.
 hash_entry_t *add_entry(hash_t *t, uint32_t hash, void *data) {
-    auto *e = static_cast<hash_entry_t *>(vm_alloc(sizeof(hash_entry_t), &hash_state.entries));
+    hash_entry_t *e;
+    {
+        std::lock_guard<std::mutex> g(hash_state.lock);
+        e = static_cast<hash_entry_t *>(vm_alloc(sizeof(hash_entry_t), &hash_state.entries));
+    }
     e->he_key.p = nullptr;
     e->he_data = data;
     e->he_hash = hash;
@@ -88,6 +97,7 @@ void release(hash_entry_t *e, int flags, bool string_key) {
         chk_free(const_cast<char *>(e->he_key.s));
     if ((flags & HASH_FREE_DATA) && e->he_data)
         chk_free(e->he_data);
+    std::lock_guard<std::mutex> g(hash_state.lock);
     vm_free(e, &hash_state.entries);
 }
 

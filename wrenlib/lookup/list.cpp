@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 
 #include "wrenlib/chk.h"
 #include "wrenlib/fmt.h"
@@ -17,7 +18,11 @@ namespace {
 // Lengths are reported every this many atoms once past the limit.
 constexpr int kLimitStep = 250;
 
+// The pools are shared by every thread that builds lists (the scanning
+// threads make inheritance lists that the writing thread frees), so they
+// are taken under one lock; a list itself belongs to one thread at a time.
 struct ll_state_t {
+    std::mutex lock;
     vm_pool_t heads{};
     vm_pool_t atoms{};
     bool limit_read = false;
@@ -39,12 +44,16 @@ void check_length(Head_p hp) {
 extern "C" {
 
 Head_p ll_newlist(void) {
-    if (!ll_state.limit_read) {
-        ll_state.limit_read = true;
-        if (const char *s = std::getenv("TV_LIST_LIMIT"))
-            ll_state.limit = std::atoi(s);
+    Head_p hp;
+    {
+        std::lock_guard<std::mutex> g(ll_state.lock);
+        if (!ll_state.limit_read) {
+            ll_state.limit_read = true;
+            if (const char *s = std::getenv("TV_LIST_LIMIT"))
+                ll_state.limit = std::atoi(s);
+        }
+        hp = static_cast<Head_p>(vm_alloc(sizeof(struct Head_t), &ll_state.heads));
     }
-    auto hp = static_cast<Head_p>(vm_alloc(sizeof(struct Head_t), &ll_state.heads));
     if (!hp)
         return nullptr;
     hp->l_magic = HEAD_MAGIC;
@@ -66,12 +75,17 @@ int ll_freelist(Head_p hp) {
         return hp->l_refcnt;
     WL_ASSERT(hp->l_refcnt == 0);
     hp->l_magic = HEAD_FREED;
+    std::lock_guard<std::mutex> g(ll_state.lock);
     vm_free(hp, &ll_state.heads);
     return 1;
 }
 
 List_p ll_newatom(void *elem) {
-    auto lp = static_cast<List_p>(vm_alloc(sizeof(struct List_t), &ll_state.atoms));
+    List_p lp;
+    {
+        std::lock_guard<std::mutex> g(ll_state.lock);
+        lp = static_cast<List_p>(vm_alloc(sizeof(struct List_t), &ll_state.atoms));
+    }
     if (!lp)
         return nullptr;
     lp->l_magic = LIST_MAGIC;
@@ -84,11 +98,13 @@ List_p ll_newatom(void *elem) {
 int ll_freeatom(List_p lp) {
     WL_ASSERT(lp->l_magic == LIST_MAGIC);
     lp->l_magic = LIST_FREED;
+    std::lock_guard<std::mutex> g(ll_state.lock);
     vm_free(lp, &ll_state.atoms);
     return 1;
 }
 
 void ll_advise(int n) {
+    std::lock_guard<std::mutex> g(ll_state.lock);
     vm_init(n, sizeof(struct List_t), &ll_state.atoms);
 }
 

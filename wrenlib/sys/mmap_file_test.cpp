@@ -148,6 +148,41 @@ TEST_P(MmapFile, EmptyFilesCanGrow) {
 INSTANTIATE_TEST_SUITE_P(Modes, MmapFile, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool> &i) { return i.param ? "Mapped" : "Copied"; });
 
+// A file grown in small steps well past the room first mapped for it, as a
+// database grows: every byte written stays, while the mapping is moved and
+// the old pages are let go, and the file ends exactly as long as asked.
+TEST_P(MmapFile, GrowingFarInSmallStepsKeepsEveryByte) {
+    const std::string name = tmp.at("grown.db");
+    mmap_file_t *f = mmap_file_open(name.c_str(), MMAP_WRITE | MMAP_COPY_OK);
+    ASSERT_NE(f, nullptr);
+    auto byte_at = [](size_t i) { return static_cast<unsigned char>((i * 131 + i / 4096) & 0xFF); };
+    const size_t step = 8192 + 488;   // not a multiple of the page size
+    const size_t target = (size_t(40) << 20) + 12345;
+    size_t written = 0;
+    while (f->mf_size < target) {
+        size_t want = f->mf_size + step < target ? f->mf_size + step : target;
+        ASSERT_EQ(mmap_file_probe(f, want), 1);
+        ASSERT_EQ(f->mf_size, want);
+        // The earlier bytes are where they were, whatever became of the
+        // mapping; the new ones start as zeros.
+        EXPECT_EQ(f->mf_base[written / 2], byte_at(written / 2));
+        EXPECT_TRUE(all_zero(f->mf_base + written, want - written));
+        for (size_t i = written; i < want; i++)
+            f->mf_base[i] = byte_at(i);
+        written = want;
+    }
+    for (size_t i = 0; i < written; i += 997)
+        ASSERT_EQ(f->mf_base[i], byte_at(i)) << "at " << i;
+    mmap_file_close(f);
+
+    std::string bytes = wl_test::read_file(name);
+    ASSERT_EQ(bytes.size(), target);
+    size_t wrong = 0;
+    for (size_t i = 0; i < target; i++)
+        wrong += static_cast<unsigned char>(bytes[i]) != byte_at(i);
+    EXPECT_EQ(wrong, 0u);
+}
+
 TEST(MmapCopyMode, WriteBackFailureIsReported) {
     TempDir tmp;
     EnvVar enable("TV_MMAP_ENABLE", "-1");

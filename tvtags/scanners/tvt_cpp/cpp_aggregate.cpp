@@ -150,7 +150,7 @@ int cpp_struct(int kw, cpp_decl_t &d)
         if (t == TOK_SYMBOL) {
             // "class EXPORT Foo {": the second word names it; otherwise
             // the second word is a declarator of the type.
-            static tag_rec_t second;
+            thread_local tag_rec_t second;
             tag_capture(&second, TAG_CAP_LINE | TAG_CAP_NAME);
             int u = cpp_next();
             if (u == TOK_SYMBOL && cpp_st.cplusplus && cpp_text_is("final"))

@@ -126,7 +126,7 @@ bool defines_type(int kw)
         cpp_unget(u);
         return false;  // an anonymous type names nothing to look up
     }
-    static char name[TAG_NAME_SIZE];
+    thread_local char name[TAG_NAME_SIZE];
     wl_strlcpy(name, lex_ctx.lx_text.dl_str, sizeof name);
     int v = cpp_next();
     bool yes = v == '{' || v == ':' || (v == TOK_SYMBOL && cpp_text_is("final"));

@@ -173,7 +173,7 @@ bool looks_like_params(const char *s)
 // the next token in d.pending, or a parser result.
 int after_name_word(cpp_decl_t &d, int t)
 {
-    static tag_rec_t word;
+    thread_local tag_rec_t word;
     (void)t;
     tag_capture(&word, TAG_CAP_LINE | TAG_CAP_NAME);
     int u = cpp_next();

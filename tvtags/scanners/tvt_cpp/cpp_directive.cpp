@@ -47,7 +47,7 @@ int define()
 {
     if (lex_read_word() == 0)
         return kSkipLine;
-    static tag_rec_t saved;
+    thread_local tag_rec_t saved;
     saved = tag_rec;
     tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
     // Only a parenthesis right after the name opens a parameter list;
@@ -77,7 +77,7 @@ int include()
     lex_getc();
     if (lex_read_upto(c == '"' ? '"' : '>') == '\n' && lex_ctx.lx_text.dl_len == 0)
         return kSkipLine;
-    static tag_rec_t saved;
+    thread_local tag_rec_t saved;
     saved = tag_rec;
     tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
     cpp_emit(TT_FILE, -1, nullptr, nullptr);

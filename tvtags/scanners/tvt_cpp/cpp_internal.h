@@ -11,8 +11,6 @@ constexpr int CPP_MAX_NEST = 96;
 struct cpp_state_t {
     hash_t *specials = nullptr;     // CPP_SPECIALS words
     char *specials_text = nullptr;  // their storage
-    int anon_struct = 0;            // run-wide counters of anonymous names
-    int anon_enum = 0;
     int nest = 0;                   // parser recursion depth
     bool objc = false;              // '@' and method rules on
     bool cplusplus = false;         // the C++ words are keywords
@@ -22,7 +20,7 @@ struct cpp_state_t {
     dstr_t scratch = {};
 };
 
-extern cpp_state_t cpp_st;
+extern constinit thread_local cpp_state_t cpp_st;
 
 // Counts a parser's recursion for the nesting limit.
 struct cpp_nest_guard_t {

@@ -7,7 +7,7 @@
 #include "wrenlib/chk.h"
 #include "wrenlib/fmt.h"
 
-cpp_state_t cpp_st;
+constinit thread_local cpp_state_t cpp_st{};
 
 namespace {
 
@@ -195,7 +195,7 @@ int cpp_token(void)
 
 int cpp_anon_next(void)
 {
-    return cpp_st.anon_struct++;
+    return tag_anon.ta_struct++;
 }
 
 void tvt_cpp_release(void)
@@ -312,7 +312,7 @@ void cpp_set_name(const char *name)
 void cpp_anon_name(bool is_enum)
 {
     tag_capture(&tag_rec, TAG_CAP_LINE);
-    int n = is_enum ? cpp_st.anon_enum++ : cpp_st.anon_struct++;
+    int n = is_enum ? tag_anon.ta_enum++ : tag_anon.ta_struct++;
     wl_snprintf(tag_rec.tr_name, sizeof tag_rec.tr_name, "anon#%d", n);
 }
 

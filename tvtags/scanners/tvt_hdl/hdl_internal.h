@@ -44,7 +44,7 @@ struct vl_state_t {
     std::vector<hdl_pending_t> pending;
     dstr_t args = {};
 };
-extern vl_state_t vl_st;
+extern constinit thread_local vl_state_t vl_st;
 
 int vl_next();               // the Verilog token reader (directives handled)
 void vl_unget(int t);

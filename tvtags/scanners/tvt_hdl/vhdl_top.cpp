@@ -56,7 +56,7 @@ constexpr keyword_t kw_vhdl[] = {
 lang_desc_t desc_vhdl = {46, kw_vhdl, nullptr, nullptr, nullptr, nullptr,
                          LEX_DASH_COMMENT | LEX_ASSIGN | LEX_NOCASE, nullptr, vh_next};
 
-int prev_token;
+thread_local int prev_token;
 
 // A tick after a name or a closing bracket is an attribute or a
 // qualified expression; elsewhere 'x' is a character literal, which must

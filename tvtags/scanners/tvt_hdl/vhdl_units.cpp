@@ -10,8 +10,8 @@
 namespace {
 
 // The architecture being read: its own name, which its "end" may repeat.
-char arch_name[TAG_NAME_SIZE];
-dstr_t vh_args;
+thread_local char arch_name[TAG_NAME_SIZE];
+thread_local dstr_t vh_args;
 
 bool same_name_nocase(const char *a, const char *b)
 {
@@ -309,4 +309,12 @@ void vh_statement(int t, int &parent, int &unit)
     default:
         return;
     }
+}
+
+extern "C" void tvt_hdl_release(void)
+{
+    if (vh_args.dl_str)
+        dstr_free(&vh_args);
+    if (vl_st.args.dl_str)
+        dstr_free(&vl_st.args);
 }

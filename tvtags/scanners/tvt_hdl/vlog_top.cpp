@@ -8,7 +8,7 @@
 
 #include "hdl_internal.h"
 
-vl_state_t vl_st;
+constinit thread_local vl_state_t vl_st{};
 
 namespace {
 

@@ -25,7 +25,7 @@ bool is_base_type(int t)
 int read_members(int parent)
 {
     bool have = false;
-    tag_rec_t cand;
+    tag_rec_t cand = {};
     for (;;) {
         int t = vl_next();
         switch (t) {
@@ -203,7 +203,7 @@ int vl_typedef(int parent)
     }
     // Any other typedef names its last word before the ';'.
     bool have = false;
-    tag_rec_t cand;
+    tag_rec_t cand = {};
     for (;; t = vl_next()) {
         if (t == TOK_EOF)
             return t;

@@ -14,7 +14,7 @@ namespace {
 // records wait here.
 std::vector<tag_rec_t> &components()
 {
-    static std::vector<tag_rec_t> v;
+    thread_local std::vector<tag_rec_t> v;
     return v;
 }
 
@@ -84,7 +84,7 @@ int read_components()
     components().clear();
     int depth = 1;
     bool have = false;
-    tag_rec_t cand;
+    tag_rec_t cand = {};
     for (;;) {
         int t = jv_next();
         switch (t) {
@@ -155,7 +155,7 @@ int members(int h)
 
 void emit_components(int h)
 {
-    static tag_rec_t saved;
+    thread_local tag_rec_t saved;
     saved = tag_rec;
     for (const tag_rec_t &c : components()) {
         tag_rec = c;
@@ -180,7 +180,7 @@ int jv_class(int kind, int parent, bool named)
     }
     // A record's components, and the record tag itself, wait for the end
     // of its header; the tag record is kept aside while they are read.
-    static tag_rec_t head[JV_MAX_NEST + 4];
+    thread_local tag_rec_t head[JV_MAX_NEST + 4];
     tag_rec_t &me = head[jv_st.nest < JV_MAX_NEST ? jv_st.nest : JV_MAX_NEST];
     me = tag_rec;
     bool have_components = false;
@@ -253,7 +253,7 @@ int jv_enum(int parent)
         return ';';
     }
     tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
-    static tag_rec_t head;
+    thread_local tag_rec_t head;
     head = tag_rec;
     inh_push();
     t = jv_next();

@@ -24,7 +24,7 @@ struct jv_state_t {
     dstr_t scratch = {};
 };
 
-extern jv_state_t jv_st;
+extern constinit thread_local jv_state_t jv_st;
 
 struct jv_nest_guard_t {
     jv_nest_guard_t() { jv_st.nest++; }

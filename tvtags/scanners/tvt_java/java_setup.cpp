@@ -6,7 +6,7 @@
 #include "java_internal.h"
 #include "wrenlib/fmt.h"
 
-jv_state_t jv_st;
+constinit thread_local jv_state_t jv_st{};
 
 namespace {
 
@@ -390,7 +390,7 @@ namespace {
 // names read better closed up: "Map<String, List<Integer>>", "a.B[]".
 const char *tidy_type(const char *in)
 {
-    static char out[1024];
+    thread_local char out[1024];
     size_t n = 0;
     for (const char *p = in; *p && n < sizeof out - 1; p++) {
         if (*p == ' ') {

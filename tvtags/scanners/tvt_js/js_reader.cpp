@@ -19,7 +19,7 @@ struct reader_t {
     int template_nest = 0;
 };
 
-reader_t rd;
+thread_local reader_t rd;
 
 void set_text(const char *s)
 {

@@ -80,7 +80,7 @@ struct js_state_t {
     std::unordered_map<std::string, int> named;  // classes and functions: handles
 };
 
-js_state_t js;
+thread_local js_state_t js;
 
 bool word_is(const hist_t &h, const char *s)
 {
@@ -100,7 +100,7 @@ void push_hist(int t, int slot)
 
 int emit(int type, const tag_rec_t &rec, int parent, const char *args)
 {
-    static tag_rec_t saved;
+    thread_local tag_rec_t saved;
     saved = tag_rec;
     tag_rec = rec;
     tag_rec.tr_parent = parent;
@@ -530,7 +530,7 @@ int js_function_reader(int parent)
     int t = lex_ctx.lx_lang == LANG_JAVASCRIPT ? lex_next() : lex_token();
     if (!(t == TOK_SYMBOL || (t >= 322 && t <= 598)))
         return -1;
-    static tag_rec_t saved;
+    thread_local tag_rec_t saved;
     saved = tag_rec;
     tag_capture(&tag_rec, TAG_CAP_LINE | TAG_CAP_NAME);
     // The parameter list on the same line, up to ")" or the line's end.

@@ -43,7 +43,7 @@ struct html_state_t {
     mk_text_t text;
 };
 
-html_state_t st;
+thread_local html_state_t st;
 
 int emit(int type, const tag_rec_t &at, const char *name, int parent)
 {

@@ -69,7 +69,7 @@ void label()
         lex_ungetc(c);
         return;
     }
-    tag_rec_t at;
+    tag_rec_t at = {};
     tag_capture(&at, TAG_CAP_LINE);
     mk_text_t text;
     read_braced(text, TAG_NAME_SIZE - 1);
@@ -93,7 +93,7 @@ void bib_entry()
         lex_ungetc(c);
         return;
     }
-    tag_rec_t at;
+    tag_rec_t at = {};
     tag_capture(&at, TAG_CAP_LINE);
     mk_text_t text;
     read_braced(text, mk_text_t::kMax - 1);

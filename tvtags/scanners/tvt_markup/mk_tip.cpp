@@ -36,7 +36,7 @@ struct tip_state_t {
     int nest = 0;
 };
 
-tip_state_t st;
+thread_local tip_state_t st;
 
 bool is_name(int t) { return t == TOK_SYMBOL || t == TOK_STRING || t >= KEY_ABSTRACT; }
 

@@ -33,7 +33,7 @@ struct xml_state_t {
     bool doc = false;     // documentation mode
 };
 
-xml_state_t st;
+thread_local xml_state_t st;
 
 bool name_char(int c)
 {

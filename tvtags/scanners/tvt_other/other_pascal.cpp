@@ -6,7 +6,7 @@
 #include "pascal_internal.h"
 #include "scanners/tvt_scanners.h"
 
-pas_state_t pas_st;
+constinit thread_local pas_state_t pas_st{};
 
 namespace {
 

@@ -118,7 +118,7 @@ struct sql_state_t {
     int prev;
 };
 
-sql_state_t sq;
+thread_local sql_state_t sq;
 
 bool is_name(int t)
 {

@@ -11,7 +11,7 @@ struct pas_state_t {
     bool in_types;        // inside a "type" section
 };
 
-extern pas_state_t pas_st;
+extern constinit thread_local pas_state_t pas_st;
 
 // A routine after "function" or "procedure" (or constructor, destructor);
 // inside a record or class body it is a member of parent.

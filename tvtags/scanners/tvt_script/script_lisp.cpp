@@ -40,7 +40,7 @@ constexpr def_word_t defs[] = {
     {"cl-defstruct", TT_STRUCT, true},
 };
 
-int pending = -1;    // a character read ahead, -1 when none
+thread_local int pending = -1;    // a character read ahead, -1 when none
 
 int next_char()
 {

@@ -106,7 +106,7 @@ struct php_state_t {
     bool done;      // the file ended outside the code
 };
 
-php_state_t st;
+thread_local php_state_t st;
 
 // Raw characters up to and including the next "<?"; false at the end.
 bool skip_to_code()

@@ -31,7 +31,7 @@ struct py_state_t {
     int nblocks;
 };
 
-py_state_t st;
+thread_local py_state_t st;
 
 bool starts_word(const char *s, int n, const char *w)
 {

@@ -20,6 +20,7 @@ typedef struct mmap_file_t {
     int mf_flags;
     int mf_mapped;
     void *mf_map;        /* platform mapping object, if any */
+    size_t mf_reserved;  /* address space held for growth (POSIX), 0 if none */
 } mmap_file_t;
 
 mmap_file_t *mmap_file_open(const char *name, int flags);
