@@ -65,6 +65,10 @@ void inh_free(void)
     }
     free_names(inh.current);
     inh.current = nullptr;
+    // The stack's own head too: a scanning thread's copy dies with it.
+    if (inh.saved)
+        ll_freelist(inh.saved);
+    inh.saved = nullptr;
 }
 
 Head_p inh_current(void)
