@@ -77,7 +77,7 @@ void release_run()
     tvt_scanned_free();
     tvt_settings_free();
     tvt_opt.program_path = nullptr;
-    tvt_run.current_file = nullptr;
+    tvt_current_file = nullptr;
 }
 
 } // namespace
