@@ -226,6 +226,20 @@ int tag_xref_rec(void)
     return tag_add(TT_XREF, &tag_rec);
 }
 
+int tag_emit_texts(int type, int parent, const char *type_text, const char *args, const char *src_file,
+                   int src_line)
+{
+    tag_rec.tr_parent = parent;
+    tag_rec.tr_type = (type_text && *type_text) ? const_cast<char *>(type_text) : nullptr;
+    tag_rec.tr_args = (args && *args) ? const_cast<char *>(args) : nullptr;
+    tag_trace(type, &tag_rec, src_file, src_line);
+    int h = tag_add(type, &tag_rec);
+    tag_rec.tr_type = nullptr;
+    tag_rec.tr_args = nullptr;
+    tag_rec.tr_inherit = nullptr;
+    return h;
+}
+
 void tag_trace(int type, tag_rec_t *rec, const char *src_file, int src_line)
 {
     if (!tvt_opt.debug)

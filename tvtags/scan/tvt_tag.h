@@ -96,6 +96,11 @@ int tag_add(int type, tag_rec_t *rec);
  * type_text and the argument text from args (each may be null).  Afterwards
  * args is freed and type_text emptied. */
 int tag_add_text(int type, int parent, dstr_t *type_prefix, dstr_t *type_text, dstr_t *args);
+/* Emits the current record under parent with the given type and argument
+ * texts (null or empty: none), traced as from src_file:src_line; then the
+ * record holds no texts and no inheritance list.  Use TAG_EMIT. */
+int tag_emit_texts(int type, int parent, const char *type_text, const char *args, const char *src_file,
+                   int src_line);
 int tag_xref(void);
 int tag_xref_rec(void);
 void tag_trace(int type, tag_rec_t *rec, const char *src_file, int src_line);
@@ -120,6 +125,8 @@ void tag_set_text_sink(tag_text_sink_t sink);
 void tag_set_db_sink(tag_db_sink_t sink, void *db);
 
 #define TAG_TRACE(type, rec) tag_trace((type), (rec), __FILE__, __LINE__)
+#define TAG_EMIT(type, parent, type_text, args) \
+    tag_emit_texts((type), (parent), (type_text), (args), __FILE__, __LINE__)
 
 #ifdef __cplusplus
 }

@@ -293,15 +293,7 @@ bool cpp_is_qualifier(int t)
 
 int cpp_emit(int type, int parent, const char *type_text, const char *args)
 {
-    tag_rec.tr_parent = parent;
-    tag_rec.tr_type = (type_text && *type_text) ? const_cast<char *>(type_text) : nullptr;
-    tag_rec.tr_args = (args && *args) ? const_cast<char *>(args) : nullptr;
-    TAG_TRACE(type, &tag_rec);
-    int h = tag_add(type, &tag_rec);
-    tag_rec.tr_type = nullptr;
-    tag_rec.tr_args = nullptr;
-    tag_rec.tr_inherit = nullptr;
-    return h;
+    return TAG_EMIT(type, parent, type_text, args);
 }
 
 void cpp_set_name(const char *name)
