@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "lex_internal.h"
 #include "tvt_tag.h"
@@ -57,6 +60,45 @@ int read_raw(char *dst, int n)
         got += int(k);
     }
     return got ? got : -1;
+}
+
+// Copies src into dst up to and including the first newline, at most lim
+// bytes, in one pass: the count copied, and whether a newline ended it.  A
+// zero byte would read as the end of input; inside a file it is only a
+// stray character, so it is copied as a blank unless raw.
+size_t copy_line(char *dst, const char *src, size_t lim, bool raw, bool *got_nl)
+{
+    size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i blank = _mm_set1_epi8(' ');
+    for (; k + 16 <= lim; k += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + k));
+        if (!raw) {
+            __m128i z = _mm_cmpeq_epi8(v, zero);
+            v = _mm_or_si128(_mm_andnot_si128(z, v), _mm_and_si128(z, blank));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + k), v);
+        unsigned m = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, newline)));
+        if (m) {
+            *got_nl = true;
+            return k + unsigned(__builtin_ctz(m)) + 1;
+        }
+    }
+#endif
+    for (; k < lim; k++) {
+        char c = src[k];
+        if (c == '\0' && !raw)
+            c = ' ';
+        dst[k] = c;
+        if (c == '\n') {
+            *got_nl = true;
+            return k + 1;
+        }
+    }
+    *got_nl = false;
+    return lim;
 }
 
 void reset_channel(lex_input_t &i)
@@ -168,13 +210,9 @@ const keyword_t *find_in(hash_t *h, const char *word, int len)
             buf[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
         }
         buf[len] = '\0';
-        if (!lex_kw_may_hold(h, buf, len))
-            return nullptr;
-        return static_cast<const keyword_t *>(hash_nlookup(h, buf, len));
+        return static_cast<const keyword_t *>(lex_kw_lookup(h, buf, len));
     }
-    if (!lex_kw_may_hold(h, word, len))
-        return nullptr;
-    return static_cast<const keyword_t *>(hash_nlookup(h, word, len));
+    return static_cast<const keyword_t *>(lex_kw_lookup(h, word, len));
 }
 
 } // namespace
@@ -202,12 +240,8 @@ int lex_fill_piece(bool raw)
         if (avail == 0)
             return -1;
         size_t lim = avail < max ? avail : max;
-        const char *src = i.mem + i.mem_pos;
-        const char *nl = static_cast<const char *>(memchr(src, '\n', lim));
-        n = nl ? size_t(nl - src) + 1 : lim;
-        memcpy(dst, src, n);
+        n = copy_line(dst, i.mem + i.mem_pos, lim, raw, &got_nl);
         i.mem_pos += n;
-        got_nl = nl != nullptr;
     } else {
         while (n < max) {
             if (i.bpos == i.blen && !refill(i))
@@ -215,25 +249,15 @@ int lex_fill_piece(bool raw)
             size_t avail = i.blen - i.bpos;
             if (avail > max - n)
                 avail = max - n;
-            const char *src = i.block + i.bpos;
-            const char *nl = static_cast<const char *>(memchr(src, '\n', avail));
-            size_t k = nl ? size_t(nl - src) + 1 : avail;
-            memcpy(dst + n, src, k);
+            size_t k = copy_line(dst + n, i.block + i.bpos, avail, raw, &got_nl);
             n += k;
             i.bpos += k;
-            if (nl) {
-                got_nl = true;
+            if (got_nl)
                 break;
-            }
         }
         if (n == 0)
             return -1;
     }
-    // A zero byte would read as the end of input; inside a file it is
-    // only a stray character.  Raw lines keep them.
-    for (char *z = raw ? nullptr : static_cast<char *>(memchr(dst, 0, n)); z;
-         z = static_cast<char *>(memchr(z, 0, n - size_t(z - dst))))
-        *z = ' ';
     dst[n] = '\0';
     // The pieces of a line longer than the buffer share its line number.
     if (i.at_line_start)
@@ -458,7 +482,7 @@ void lex_release(void)
 
 void lex_release_thread(void)
 {
-    lex_kw_filter_reset();
+    lex_kw_index_reset();
     lex_close_file();
     chk_free_ptr(&lex_st.in.block);
     chk_free_ptr(&lex_st.in.path);

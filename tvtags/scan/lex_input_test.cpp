@@ -42,6 +42,40 @@ TEST(LexInput, LongLinesArriveInPiecesUnderOneLineNumber)
     remove(path.c_str());
 }
 
+// Zero bytes read as blanks wherever they fall in a line, and a line ends
+// at its newline wherever that falls: lines of every length up to past
+// the wide copy's stride, from a file and from memory.
+TEST(LexInput, LinesOfEveryLengthEndAtTheirNewlineWithZerosAsBlanks)
+{
+    std::string text, expect;
+    for (int len = 0; len < 40; len++) {
+        std::string line(size_t(len), 'a');
+        if (len > 2)
+            line[size_t(len) / 2] = '\0';
+        text += line + "\n";
+        if (len > 2)
+            line[size_t(len) / 2] = ' ';
+        expect += line + "\n";
+    }
+    text += std::string("tail\0end", 8);
+    expect += "tail end";
+    std::string path = write_temp(text);
+    for (bool from_file : {true, false}) {
+        if (from_file)
+            ASSERT_EQ(lex_open_file(path.c_str()), 0);
+        else
+            lex_open_string(text.data(), int(text.size()), "m.c");
+        lex_init(nullptr);
+        std::string got;
+        for (int c = lex_getc(); c != 0; c = lex_getc())
+            got += char(c);
+        EXPECT_EQ(got, expect) << from_file;
+        EXPECT_EQ(lex_ctx.lx_lineno, 41) << from_file;
+        lex_close_file();
+    }
+    remove(path.c_str());
+}
+
 TEST(LexInput, ReadLineKeepsZeroBytesAndCountsTheRecord)
 {
     std::string text("a\0b\nsecond\n", 11);

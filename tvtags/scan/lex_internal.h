@@ -63,6 +63,9 @@ int lex_fill_piece(bool raw);  // raw: zero bytes kept
 void lex_skip_to_eol(void);
 // Skips a /* */ comment whose opener was read; nesting when asked.
 void lex_skip_c_comment(bool nesting);
+// lex_token for groups skipped with nothing taken from them: a word is
+// TOK_SYMBOL, without its text or its keyword code.
+int lex_skip_token(void);
 // Token readers of the literal rules; -1 means "no token, read on".
 int lex_scan_number(int c);
 int lex_scan_string(int delim);
@@ -74,15 +77,29 @@ int lex_directive_rule(int deflt);
 // The keyword entry for a word, or null (folded under LEX_NOCASE).
 const keyword_t *lex_find_keyword(const char *word, int len);
 const keyword_t *lex_find_directive(const char *word, int len);
-// False when no key of the table can equal the word (a fast pre-test of
-// the keyword lookups); forgotten when the lexer's tables are released.
-bool lex_kw_may_hold(const hash_t *h, const char *word, int len);
-void lex_kw_filter_reset();
+// The data of the table's key equal to the len bytes of word, or null: the
+// keyword lookups' fast copy of the table, kept per thread and forgotten
+// when the thread's lexer is released.
+void *lex_kw_lookup(const hash_t *h, const char *word, int len);
+void lex_kw_index_reset();
 
 inline int lex_cls(int c) { return lex_st.cls[c & 0xFF]; }
 
+// The helpers below run for every character or token: inlined even where
+// the compiler would rather not (the operator switch, say).
+#if defined(__GNUC__)
+#define LEX_HOT inline __attribute__((always_inline))
+// Keeps a value in a register of its own, so that the compiler does not
+// fuse its load with a neighbour's into one wider load (which waits when
+// one half was just stored).
+#define LEX_APART(v) __asm__("" : "+r"(v))
+#else
+#define LEX_HOT inline
+#define LEX_APART(v) ((void)0)
+#endif
+
 // The character reader of lex_getc, inline for the lexer's own loops.
-inline int gc()
+LEX_HOT int gc()
 {
     lex_t &x = lex_ctx;
     if (x.lx_unget_char) {
@@ -97,7 +114,7 @@ inline int gc()
     return static_cast<unsigned char>(x.lx_line[x.lx_pos++]);
 }
 
-inline void ugc(int c)
+LEX_HOT void ugc(int c)
 {
     if (c == 0)
         return;
@@ -108,7 +125,7 @@ inline void ugc(int c)
 
 // The next character without consuming it; 0 when it lies beyond the
 // current line piece (the caller then treats it as "no match").
-inline int peek1()
+LEX_HOT int peek1()
 {
     const lex_t &x = lex_ctx;
     if (x.lx_unget_char)
@@ -125,13 +142,13 @@ inline int peek2()
 }
 
 // Token-text helpers: the text stays terminated, the zero not counted.
-inline void text_clear()
+LEX_HOT void text_clear()
 {
     lex_ctx.lx_text.dl_len = 0;
     lex_ctx.lx_text.dl_str[0] = '\0';
 }
 
-inline void text_add(int c)
+LEX_HOT void text_add(int c)
 {
     dstr_t &t = lex_ctx.lx_text;
     if (t.dl_len + 2 < t.dl_size)
@@ -141,11 +158,18 @@ inline void text_add(int c)
     t.dl_str[t.dl_len] = '\0';
 }
 
-inline void text_append(const char *s, int n)
+LEX_HOT void text_append(const char *s, int n)
 {
     dstr_t &t = lex_ctx.lx_text;
     if (t.dl_len + n + 2 < t.dl_size) {
-        std::memcpy(t.dl_str + t.dl_len, s, size_t(n));
+        // Mostly a short word: a call to memcpy costs more than the copy.
+        char *d = t.dl_str + t.dl_len;
+        if (n <= 16) {
+            for (int i = 0; i < n; i++)
+                d[i] = s[i];
+        } else {
+            std::memcpy(d, s, size_t(n));
+        }
         t.dl_len += n;
         t.dl_str[t.dl_len] = '\0';
         return;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lex_internal.h"
+#include "tvt_settings.h"
 #include "tvt_tag.h"
 #include "wrenlib/fmt.h"
 
@@ -149,9 +150,12 @@ int lex_match(dstr_t *text, int open)
     bool alt = false;
     int alt_nest = 0;
     bool first_only = (x.lx_flags & LEX_FIRST_BRANCH) != 0;
+    // A bracketed group whose words neither go into a text nor become
+    // cross-references is read without looking its words up.
+    bool plain = !text && open != KEY_BEGIN && tvt_opt.xref != 1;
     int t;
     for (;;) {
-        t = lex_token();
+        t = plain ? lex_skip_token() : lex_token();
         if (t == TOK_EOF)
             break;
         if (text)

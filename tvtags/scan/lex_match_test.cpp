@@ -168,6 +168,31 @@ TEST_F(LexTest, MatchCollectsTextAndStopsAtTheEnd)
     EXPECT_EQ(lex_token(), TOK_SYMBOL);  // nothing consumed
 }
 
+// A skipped group reads its words without their texts, unless they go
+// into a text or become cross-references; either way it ends at the same
+// brace, raw strings holding braces included.
+TEST_F(LexTest, SkippedGroupsEndAtTheSameBraceWhateverIsKept)
+{
+    const std::string body =
+        "{ int R = 1; x = R\"(})\"; y = u8R\"t(})t\"; z = uR\"(})\" LR\"(})\" UR\"(})\";\n"
+        "  Rx \"}\"; u8 \"}\"; longer_word_than_sixteen_chars(); if (a) { b; } } after";
+    constexpr uint32_t kCxx = kC | LEX_CXX_LITERALS;
+    for (int xref : {0, 1}) {
+        tvt_opt.xref = xref;
+        open(body, kCxx);
+        ASSERT_EQ(lex_token(), '{');
+        EXPECT_EQ(lex_match(nullptr, '{'), '}') << xref;
+        EXPECT_EQ(lex_ctx.lx_tok_line, 2) << xref;
+        EXPECT_EQ(texts(), (S{"after"})) << xref;
+    }
+    // Without raw strings R"(})" is a word and an ordinary string.
+    tvt_opt.xref = 0;
+    open("{ R\"(})\" } after", kC);
+    lex_token();
+    EXPECT_EQ(lex_match(nullptr, '{'), '}');
+    EXPECT_EQ(texts(), (S{"after"}));
+}
+
 TEST_F(LexTest, MatchOfBeginEnd)
 {
     static const keyword_t words[] = {{"begin", KEY_BEGIN, 0}, {"end", KEY_END, 0}, KW_END};

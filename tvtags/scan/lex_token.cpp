@@ -71,6 +71,41 @@ int read_word(int c)
     return e ? int(e->kw_code) : int(TOK_SYMBOL);
 }
 
+// A word inside a group that is skipped with nothing taken from it: no
+// one reads its text or its keyword code, so neither is made.  Only the
+// words that can open a raw string are told apart, as the string may hold
+// anything, a closing brace among it.
+int skip_word(int c)
+{
+    char head[3];   // the first characters: a raw string's prefix has at most three
+    int len = 0;
+    auto add = [&](const char *from, int k) {
+        for (int i = 0; i < k && len + i < 3; i++)
+            head[len + i] = from[i];
+        len += k;
+    };
+    char ch = char(c);
+    add(&ch, 1);
+    for (;;) {
+        const char *run;
+        int k = take_class_run(CC_IDENT | CC_DIGIT, &run);
+        add(run, k);
+        int d = gc();
+        if (!(lex_cls(d) & (CC_IDENT | CC_DIGIT))) {
+            ugc(d);
+            break;
+        }
+        ch = char(d);
+        add(&ch, 1);
+    }
+    if (len <= 3 && (flags() & LEX_CXX_LITERALS) && peek1() == '"' && is_raw_prefix(head, len)) {
+        text_append(head, len);
+        text_add(gc());
+        return lex_scan_raw_string();
+    }
+    return TOK_SYMBOL;
+}
+
 // A comment that runs to the end of the line; its opener is in the text.
 // Returned as a token under LEX_RETURN_COMMENTS, else skipped (-1).
 int line_comment(int code)
@@ -533,7 +568,11 @@ void lex_skip_c_comment(bool nesting)
     }
 }
 
-extern "C" int lex_token(void)
+namespace {
+
+// The token reader; with plain_words, words come as TOK_SYMBOL without
+// their text (see skip_word).
+template <bool plain_words> int next_token()
 {
     lex_t &x = lex_ctx;
     if (x.lx_nstack > 0) {
@@ -555,8 +594,10 @@ extern "C" int lex_token(void)
             take_class_run(CC_BLANK);
             c = gc();
         }
-        x.lx_tok_line = x.lx_lineno;
-        x.lx_tok_column = x.lx_column;
+        int line = x.lx_lineno, column = x.lx_column;
+        LEX_APART(column);   // just stored by the blank run above
+        x.lx_tok_line = line;
+        x.lx_tok_column = column;
         text_clear();
         if (c == 0)
             return TOK_EOF;
@@ -565,7 +606,9 @@ extern "C" int lex_token(void)
             text_add(c);
             return ' ';
         }
-        if ((lex_cls(c) & CC_IDSTART) || (c == '.' && x.lx_lang == 8)) {
+        if (plain_words && (lex_cls(c) & CC_IDSTART)) {
+            t = skip_word(c);
+        } else if ((lex_cls(c) & CC_IDSTART) || (c == '.' && x.lx_lang == 8)) {
             t = read_word(c);
         } else if ((lex_cls(c) & CC_DIGIT) || c == '.') {
             if (c == '.' && x.lx_lang == 31 && peek1() == '=') {
@@ -580,4 +623,16 @@ extern "C" int lex_token(void)
         if (t >= 0)
             return t;
     }
+}
+
+} // namespace
+
+extern "C" int lex_token(void)
+{
+    return next_token<false>();
+}
+
+int lex_skip_token(void)
+{
+    return next_token<true>();
 }

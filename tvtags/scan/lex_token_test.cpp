@@ -2,6 +2,7 @@
 // switches a comment style or a token rule.
 #include "lex_testutil.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -282,17 +283,61 @@ TEST_F(LexTest, WordsBlanksAndCommentsAcrossLinePieces)
     EXPECT_EQ(texts(), (S{"a", "b"}));
 }
 
-// A keyword put into a built table later is found: the quick pre-test
-// follows the table's contents.
-TEST_F(LexTest, KeywordsAddedToABuiltTableAreFound)
+// The lookups follow the table's contents: a keyword put in later is
+// found, one taken out is not, and one taken out and another put in (the
+// same count of keys) is no confusion.
+TEST_F(LexTest, KeywordLookupsFollowChangesToABuiltTable)
 {
     open("frob int", kC);
     EXPECT_EQ(tokens(), (V{TOK_SYMBOL, KEY_INT}));
     static keyword_t extra = {"frob", KEY_STRUCT, 0};
+    static keyword_t other = {"blah", KEY_UNION, 0};
     ASSERT_TRUE(hash_insert(desc.ld_kw_hash, extra.kw_name, &extra));
-    lex_open_string(src.data(), int(src.size()), "t.c");
-    lex_init(&desc);
-    EXPECT_EQ(tokens(), (V{KEY_STRUCT, KEY_INT}));
+    auto again = [&](const char *text) {
+        src = text;
+        lex_open_string(src.data(), int(src.size()), "t.c");
+        lex_init(&desc);
+        return tokens();
+    };
+    EXPECT_EQ(again("frob int"), (V{KEY_STRUCT, KEY_INT}));
+    ASSERT_TRUE(hash_remove(desc.ld_kw_hash, "frob", 0));
+    ASSERT_TRUE(hash_insert(desc.ld_kw_hash, other.kw_name, &other));
+    EXPECT_EQ(again("frob blah int"), (V{TOK_SYMBOL, KEY_UNION, KEY_INT}));
+    ASSERT_TRUE(hash_remove(desc.ld_kw_hash, "int", 0));
+    EXPECT_EQ(again("int blah"), (V{TOK_SYMBOL, KEY_UNION}));
+}
+
+// The words of a keyword table and the tables it splices in.
+void table_words(const keyword_t *tab, std::vector<const keyword_t *> &out)
+{
+    for (const keyword_t *k = tab; k->kw_name; k++) {
+        if (k->kw_flags & KW_TABLE)
+            table_words(reinterpret_cast<const keyword_t *>(k->kw_name), out);
+        else if (!(k->kw_flags & KW_DIRECTIVE) && (isalpha(static_cast<unsigned char>(k->kw_name[0])) || k->kw_name[0] == '_'))
+            out.push_back(k);
+    }
+}
+
+// Every keyword of a real table is found, and near misses (a longer word,
+// another last character) are not.
+TEST_F(LexTest, EveryKeywordOfATableIsFoundAndNearMissesAreNot)
+{
+    std::vector<const keyword_t *> kws;
+    table_words(kw_cpp, kws);
+    ASSERT_GT(kws.size(), size_t(40));
+    std::string words;
+    for (const keyword_t *k : kws) {
+        std::string w = k->kw_name;
+        words += w + " " + w + "x " + w.substr(0, w.size() - 1) + "Q ";
+    }
+    open(words, kC, kw_cpp);
+    V got = tokens();
+    ASSERT_EQ(got.size(), 3 * kws.size());
+    for (size_t i = 0; i < kws.size(); i++) {
+        EXPECT_EQ(got[3 * i], kws[i]->kw_code) << kws[i]->kw_name;
+        EXPECT_EQ(got[3 * i + 1], TOK_SYMBOL) << kws[i]->kw_name;
+        EXPECT_EQ(got[3 * i + 2], TOK_SYMBOL) << kws[i]->kw_name;
+    }
 }
 
 } // namespace

@@ -25,6 +25,7 @@ constexpr int64_t kMaxBuckets = int64_t(1) << 26;
 struct hash_state_t {
     std::mutex lock;
     vm_pool_t entries{};
+    uint64_t stamps = 0;   // the last stamp given to a table
 };
 hash_state_t hash_state;
 
@@ -81,6 +82,7 @@ hash_entry_t *add_entry(hash_t *t, uint32_t hash, void *data) {
     {
         std::lock_guard<std::mutex> g(hash_state.lock);
         e = static_cast<hash_entry_t *>(vm_alloc(sizeof(hash_entry_t), &hash_state.entries));
+        t->h_stamp = ++hash_state.stamps;
     }
     e->he_key.p = nullptr;
     e->he_data = data;
@@ -92,13 +94,17 @@ hash_entry_t *add_entry(hash_t *t, uint32_t hash, void *data) {
     return e;
 }
 
-void release(hash_entry_t *e, int flags, bool string_key) {
+// The entry leaves table t, which takes a new stamp (t is null when the
+// table goes as well).
+void release(hash_t *t, hash_entry_t *e, int flags, bool string_key) {
     if (string_key && (flags & HASH_FREE_KEY) && e->he_key.s)
         chk_free(const_cast<char *>(e->he_key.s));
     if ((flags & HASH_FREE_DATA) && e->he_data)
         chk_free(e->he_data);
     std::lock_guard<std::mutex> g(hash_state.lock);
     vm_free(e, &hash_state.entries);
+    if (t)
+        t->h_stamp = ++hash_state.stamps;
 }
 
 // Unlinks the entry at *pp and releases it.
@@ -106,7 +112,7 @@ void remove_at(hash_t *t, hash_entry_t **pp, int flags, bool string_key) {
     hash_entry_t *e = *pp;
     *pp = e->he_next;
     t->h_count--;
-    release(e, flags, string_key);
+    release(t, e, flags, string_key);
 }
 
 void grow_if_full(hash_t *t) {
@@ -153,6 +159,7 @@ hash_t *hash_create(int size, int grow) {
     t->h_limit = kLoad * t->h_size;
     t->h_grow = grow;
     t->h_count = 0;
+    t->h_stamp = 0;
     t->h_buckets = static_cast<hash_entry_t **>(chk_zalloc(sizeof(hash_entry_t *) * size_t(t->h_size)));
     return t;
 }
@@ -244,7 +251,7 @@ void hash_destroy(hash_t *t, int flags) {
         hash_entry_t *e = t->h_buckets[i];
         while (e) {
             hash_entry_t *next = e->he_next;
-            release(e, flags, true);
+            release(nullptr, e, flags, true);
             e = next;
         }
     }

@@ -29,6 +29,9 @@ typedef struct hash_t {
     int32_t h_size;
     int32_t h_count;
     hash_entry_t **h_buckets;
+    /* Changes with every insertion and removal, to a value no table of
+     * the process had before. */
+    uint64_t h_stamp;
 } hash_t;
 
 hash_t *hash_create(int size, int grow);
