@@ -151,6 +151,38 @@ TEST_F(ManyThreads, AnonymousNamesRunOverTheWholeRunInFileOrder)
     EXPECT_EQ(static_cast<int>(enums.size()) - 1, *enums.rbegin());
 }
 
+// Files of megabytes among small ones: more source bytes than the scans
+// may hold ahead of the writer at once, so that the writer waits for its
+// bytes to fall as well as for its count of files.
+TEST_F(ManyThreads, LargeFilesAmongSmallOnesComeOutInOrder)
+{
+    make_dirs(at("big"));
+    std::string list;
+    for (int i = 0; i < 40; i++) {
+        std::string name = "big/s" + std::to_string(i) + ".c";
+        if (i % 8 == 3) {
+            std::string big;
+            for (int d = 0; big.size() < (size_t(5) << 19); d++)
+                big += "#define REG_" + std::to_string(i) + "_" + std::to_string(d) + " 0x" + std::to_string(d) + "\n";
+            big += "struct { int x; } tail" + std::to_string(i) + ";\n";
+            file(name, big);
+        } else {
+            file(name, source_of(0, i));
+        }
+        list += name + "\n";
+    }
+    file("all.lst", list);
+    result_t one = run_with("0", {}, "big1.tags");
+    ASSERT_EQ(0, one.status) << one.err;
+    for (const char *n : {"2", "4"}) {
+        std::string out = std::string("big") + n + ".tags";
+        result_t r = run_with(n, {}, out);
+        EXPECT_EQ(0, r.status) << r.err;
+        EXPECT_EQ(one.out, r.out) << n;
+        EXPECT_TRUE(read_file(at(out)) == read_file(at("big1.tags"))) << n;
+    }
+}
+
 TEST_F(ManyThreads, AThreadCountThatIsNoNumberFallsBackToTheDefault)
 {
     result_t a = run_with("lots", {}, "a.tags");

@@ -11,16 +11,21 @@ constexpr size_t kFirstCapacity = 4096;
 
 void db_hash_index::rebuild(size_t capacity)
 {
+    // The entries are set aside packed and the old table goes before the
+    // new one is made: at most half of it is in use, so the growth of a
+    // large index needs a quarter less memory at its peak.
     std::vector<db_hash_slot_t> old;
-    old.swap(slots_);
+    old.reserve(count_);
+    for (const db_hash_slot_t &s : slots_)
+        if (s.hs_ref != 0)
+            old.push_back(s);
+    std::vector<db_hash_slot_t>().swap(slots_);
     slots_.assign(capacity, db_hash_slot_t{0, 0});
     mask_ = capacity - 1;
     shift_ = 32;
     for (size_t c = capacity; c > 1; c >>= 1)
         shift_--;
     for (const db_hash_slot_t &s : old) {
-        if (s.hs_ref == 0)
-            continue;
         size_t i = home(s.hs_hash);
         while (slots_[i].hs_ref != 0)
             i = (i + 1) & mask_;

@@ -31,6 +31,9 @@ namespace {
 // memory.
 constexpr size_t kAheadPerThread = 8;
 constexpr size_t kMinAhead = 16;
+// And source bytes in flight: a run of very large files (generated
+// register headers, say) holds their tags until they are written.
+constexpr int64_t kMaxBytesAhead = int64_t(8) << 20;
 // More threads than this buy nothing: the writer is the limit by then.
 constexpr int kMaxThreads = 16;
 
@@ -38,6 +41,7 @@ struct scan_job_t {
     char *name;
     const ext_map_t *row;
     uint32_t mtime;
+    int64_t size;             // of the file when it was chosen
     int open_errno = 0;       // why the file could not be opened, or 0
     int result = 0;           // the scanner's result
     long tags = 0;            // tags of the file, cross-references included
@@ -61,6 +65,7 @@ struct scan_queue_t {
     std::deque<scan_job_t *> todo;       // for the scanning threads; under the monitor
     bool stop = false;                   // under the monitor
     std::deque<scan_job_t *> in_order;   // submitted, not yet written; under the monitor
+    int64_t bytes_ahead = 0;             // their sizes; the main thread's own
     tag_anon_t anon_written = {0, 0};    // the counters after the written files; under the monitor
     // Who waits, so that a change wakes only those it concerns: the
     // monitor has one condition, and a wake-up per file for every thread
@@ -343,7 +348,8 @@ void write_done(size_t keep)
             return;
         }
         scan_job_t *j = q.in_order.front();
-        while (!j->done && q.in_order.size() > keep) {
+        while (!j->done && (q.in_order.size() > keep ||
+                            (keep > 0 && q.in_order.size() > 1 && q.bytes_ahead > kMaxBytesAhead))) {
             q.writer_waits = true;
             wl_monitor_wait(q.mon);
             q.writer_waits = false;
@@ -353,6 +359,7 @@ void write_done(size_t keep)
             return;
         }
         q.in_order.pop_front();
+        q.bytes_ahead -= j->size;
         tag_anon_t written = q.anon_written;
         wl_monitor_leave(q.mon);
         rescan_if_misnumbered(j, written);
@@ -369,7 +376,7 @@ void write_done(size_t keep)
 
 extern "C" {
 
-void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
+void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime, int64_t size)
 {
     scan_queue_t &q = queue();
     if (!q.decided)
@@ -378,6 +385,7 @@ void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
     j->name = name;
     j->row = row;
     j->mtime = mtime;
+    j->size = size > 0 ? size : 0;
     if (tvt_opt.binary)
         j->stage = tvt_stage_new();
     else if (q.threaded)
@@ -393,6 +401,7 @@ void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime)
     }
     wl_monitor_enter(q.mon);
     q.in_order.push_back(j);
+    q.bytes_ahead += j->size;
     q.todo.push_back(j);
     if (q.idle_scanners > 0)
         wl_monitor_notify_all(q.mon);

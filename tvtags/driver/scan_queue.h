@@ -12,8 +12,9 @@
 extern "C" {
 #endif
 
-/* Scans the file (name is taken over) with the row's language. */
-void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime);
+/* Scans the file (name is taken over) with the row's language; size is
+ * the file's as it was found (0 when unknown). */
+void scan_queue_submit(char *name, const ext_map_t *row, uint32_t mtime, int64_t size);
 /* 1 while the named file is chosen and not yet written. */
 int scan_queue_holds(const char *name);
 /* Returns once every chosen file is scanned, written and reported. */

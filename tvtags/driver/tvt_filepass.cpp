@@ -162,7 +162,7 @@ extern "C" int process_file(const char *path)
             return 0;
         }
     }
-    scan_queue_submit(name, row, mtime);
+    scan_queue_submit(name, row, mtime, have_stat ? st.st_size : 0);
     return 0;
 }
 

@@ -212,7 +212,9 @@ void *core_realloc(void *ptr, size_t size, const char *tag, const void *caller)
     // A small block may carry a big block's page offset by chance, so the
     // registry decides first and the magic after it.
     bool big = big_signature(ptr) && big_is_live(ptr);
-    if (!big && peek_magic(ptr) != CHK_MAGIC_LIVE) {
+    // A released big block is not read: its pages may be gone.
+    bool gone = !big && big_signature(ptr) && big_was_freed(ptr);
+    if (!big && (gone || peek_magic(ptr) != CHK_MAGIC_LIVE)) {
         report("Realloc non-alloced memory.", true);
         // Allowed to go on: the old memory is not ours to move or release,
         // so the caller gets a fresh block of the size it asked for.

@@ -1,6 +1,12 @@
 // The big-block registry and the per-thread release queue of the plain mode.
 #include <stdlib.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
+
 #include <new>
 #include <unordered_map>
 #include <unordered_set>
@@ -14,9 +20,19 @@ namespace {
 
 constexpr size_t HISTORY = 4096;   /* released big blocks remembered */
 constexpr unsigned QUEUE = 16;     /* blocks each thread holds back */
+/* Blocks this big get pages of their own from the system, handed back
+ * when they are freed.  From the C library's heap, a freed block of many
+ * megabytes (the old table of an index that has grown) may stay resident
+ * for the rest of the run. */
+constexpr size_t MAP_MIN = size_t(1) << 20;
+
+struct raw_block_t {
+    void *rb_base;
+    size_t rb_mapped;   /* the length of its own pages, or 0 from the heap */
+};
 
 struct big_table_t {
-    sys_map<uintptr_t, void *> bt_live;  /* data address -> raw block */
+    sys_map<uintptr_t, raw_block_t> bt_live;  /* data address -> raw block */
     sys_set<uintptr_t> bt_freed;
     uintptr_t bt_ring[HISTORY] = {};
     size_t bt_next = 0;
@@ -64,13 +80,42 @@ quarantine_t::~quarantine_t()
 }
 #endif
 
+raw_block_t obtain_raw(size_t length)
+{
+    if (length < MAP_MIN)
+        return {malloc(length), 0};
+    length = (length + BIG_PAGE - 1) & ~size_t(BIG_PAGE - 1);
+#ifdef _WIN32
+    void *p = VirtualAlloc(nullptr, length, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+#else
+    void *p = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        p = nullptr;
+#endif
+    return {p, p ? length : 0};
+}
+
+void release_raw(const raw_block_t &r)
+{
+    if (r.rb_mapped == 0) {
+        free(r.rb_base);
+        return;
+    }
+#ifdef _WIN32
+    VirtualFree(r.rb_base, 0, MEM_RELEASE);
+#else
+    munmap(r.rb_base, r.rb_mapped);
+#endif
+}
+
 } // namespace
 
 void *big_alloc(size_t size)
 {
     if (size > SIZE_MAX - HDR_SIZE - BIG_PAGE)
         return nullptr;
-    char *raw = static_cast<char *>(malloc(size + HDR_SIZE + BIG_PAGE));
+    raw_block_t rb = obtain_raw(size + HDR_SIZE + BIG_PAGE);
+    char *raw = static_cast<char *>(rb.rb_base);
     if (!raw)
         return nullptr;
     uintptr_t first = reinterpret_cast<uintptr_t>(raw) + HDR_SIZE;
@@ -82,14 +127,14 @@ void *big_alloc(size_t size)
     guard_t g(chk_lock());
     big_table_t &t = big_table();
     t.bt_freed.erase(data);
-    t.bt_live[data] = raw;
+    t.bt_live[data] = rb;
     return reinterpret_cast<void *>(data);
 }
 
 big_result big_release(void *data, size_t *size)
 {
     uintptr_t a = reinterpret_cast<uintptr_t>(data);
-    void *raw;
+    raw_block_t raw;
     {
         guard_t g(chk_lock());
         big_table_t &t = big_table();
@@ -103,7 +148,7 @@ big_result big_release(void *data, size_t *size)
     block_hdr_t *h = reinterpret_cast<block_hdr_t *>(a - HDR_SIZE);
     *size = static_cast<size_t>(h->bh_size);
     h->bh_magic = CHK_MAGIC_FREE;
-    free(raw);
+    release_raw(raw);
     return big_result::released;
 }
 
@@ -111,6 +156,12 @@ bool big_is_live(const void *data)
 {
     guard_t g(chk_lock());
     return big_table().bt_live.count(reinterpret_cast<uintptr_t>(data)) != 0;
+}
+
+bool big_was_freed(const void *data)
+{
+    guard_t g(chk_lock());
+    return big_table().bt_freed.count(reinterpret_cast<uintptr_t>(data)) != 0;
 }
 
 void big_forget(const void *data)

@@ -32,6 +32,7 @@ enum class big_result { released, was_freed, not_big };
 
 void *big_alloc(size_t size);                       /* null when out of memory */
 big_result big_release(void *data, size_t *size);
+bool big_was_freed(const void *data);                /* released, and not since reused */
 bool big_is_live(const void *data);
 void big_forget(const void *data);                  /* the address is in use again */
 

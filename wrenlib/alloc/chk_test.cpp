@@ -230,6 +230,28 @@ TEST_F(ChkReports, WildFreeWithChkflagsReportsAndLeavesTheBlockAlone)
     free(foreign);
 }
 
+// A block of megabytes goes back to the system when it is freed; a second
+// free or a realloc of it is reported from the registry without reading
+// the pages, which are no longer there.
+TEST_F(ChkReports, ReleasedBigBlocksAreReportedWithoutBeingRead)
+{
+    chk_test::scoped_env flags("CHKFLAGS", "1");
+    const size_t size = size_t(3) << 20;
+    auto *p = static_cast<char *>(chk_alloc(size));
+    ASSERT_NE(p, nullptr);
+    memset(p, 0x5a, size);
+    chk_free(p);
+    std::string err = stderr_of([&] { chk_free(p); });
+    EXPECT_NE(err.find("CHK_ALLOC: Trying to free memory at " + chk_test::hex_addr(p) + " which is already free.\n"),
+              std::string::npos)
+        << err;
+    void *q = nullptr;
+    err = stderr_of([&] { q = chk_realloc(p, 100); });
+    EXPECT_NE(err.find("CHK_ALLOC: Realloc non-alloced memory.\n"), std::string::npos) << err;
+    ASSERT_NE(q, nullptr);
+    chk_free(q);
+}
+
 TEST_F(ChkReports, DoubleFreeWithChkflagsLeavesTheBlockAlone)
 {
     chk_test::scoped_env flags("CHKFLAGS", "1");
