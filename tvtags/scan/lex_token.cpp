@@ -99,7 +99,8 @@ int skip_word(int c)
         add(&ch, 1);
     }
     if (len <= 3 && (flags() & LEX_CXX_LITERALS) && peek1() == '"' && is_raw_prefix(head, len)) {
-        text_append(head, len);
+        for (int i = 0; i < len; i++)
+            text_add(head[i]);
         text_add(gc());
         return lex_scan_raw_string();
     }
