@@ -25,6 +25,19 @@ constexpr unsigned QUEUE = 16;     /* blocks each thread holds back */
  * megabytes (the old table of an index that has grown) may stay resident
  * for the rest of the run. */
 constexpr size_t MAP_MIN = size_t(1) << 20;
+/* Except under the address sanitizer: its leak check does not look into
+ * pages mapped by hand, so what only they point to would count as lost. */
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool MAP_BIG = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+constexpr bool MAP_BIG = false;
+#else
+constexpr bool MAP_BIG = true;
+#endif
+#else
+constexpr bool MAP_BIG = true;
+#endif
 
 struct raw_block_t {
     void *rb_base;
@@ -82,7 +95,7 @@ quarantine_t::~quarantine_t()
 
 raw_block_t obtain_raw(size_t length)
 {
-    if (length < MAP_MIN)
+    if (!MAP_BIG || length < MAP_MIN)
         return {malloc(length), 0};
     length = (length + BIG_PAGE - 1) & ~size_t(BIG_PAGE - 1);
 #ifdef _WIN32
